@@ -1,0 +1,170 @@
+#include "turtle/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace turtle {
+
+namespace {
+
+int ClampInt(int v, int lo, int hi) noexcept { return v < lo ? lo : (v > hi ? hi : v); }
+
+// floor() of a value already known to lie within a few pixels of the raster, as an int.
+int FloorToInt(double v) noexcept { return static_cast<int>(std::floor(v)); }
+
+// Liang-Barsky clipping of the segment against [0, w] × [0, h]. Works in doubles on finite
+// input, so nothing here can overflow an integer. Returns false when nothing is left.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double w, double h) noexcept {
+  const double dx = x1 - x0;
+  const double dy = y1 - y0;
+  double t0 = 0.0;
+  double t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0, w - x0, y0, h - y0};
+  for (int k = 0; k < 4; ++k) {
+    if (p[k] == 0.0) {
+      if (q[k] < 0.0) return false;
+      continue;
+    }
+    const double t = q[k] / p[k];
+    if (p[k] < 0.0) {
+      t0 = std::max(t0, t);
+    } else {
+      t1 = std::min(t1, t);
+    }
+  }
+  if (!(t0 <= t1)) return false;
+  const double sx = x0;
+  const double sy = y0;
+  if (t1 < 1.0) {
+    x1 = sx + t1 * dx;
+    y1 = sy + t1 * dy;
+  }
+  if (t0 > 0.0) {
+    x0 = sx + t0 * dx;
+    y0 = sy + t0 * dy;
+  }
+  // Far-off end points leave rounding error in the clipped ones; keep them on the raster.
+  x0 = std::clamp(x0, 0.0, w);
+  x1 = std::clamp(x1, 0.0, w);
+  y0 = std::clamp(y0, 0.0, h);
+  y1 = std::clamp(y1, 0.0, h);
+  return true;
+}
+
+}  // namespace
+
+Raster::Raster(int width, int height, std::uint32_t fillArgb) { Resize(width, height, fillArgb); }
+
+std::uint32_t Raster::Pixel(int x, int y) const noexcept {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  return pixels_[static_cast<std::size_t>(y) * width_ + x];
+}
+
+void Raster::Fill(std::uint32_t argb) noexcept {
+  std::fill(pixels_.begin(), pixels_.end(), argb);
+  MarkDirty(0, 0, width_, height_);
+}
+
+void Raster::Resize(int width, int height, std::uint32_t fillArgb) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  std::vector<std::uint32_t> resized(static_cast<std::size_t>(width) * height, fillArgb);
+  const int keepW = std::min(width, width_);
+  const int keepH = std::min(height, height_);
+  for (int y = 0; y < keepH; ++y) {
+    std::copy_n(pixels_.begin() + static_cast<std::ptrdiff_t>(y) * width_, keepW,
+                resized.begin() + static_cast<std::ptrdiff_t>(y) * width);
+  }
+  pixels_ = std::move(resized);
+  width_ = width;
+  height_ = height;
+  dirty_ = {};
+  MarkDirty(0, 0, width_, height_);
+}
+
+void Raster::MarkDirty(int left, int top, int right, int bottom) noexcept {
+  if (right <= left || bottom <= top) return;
+  if (dirty_.Empty()) {
+    dirty_ = {left, top, right, bottom};
+    return;
+  }
+  dirty_.left = std::min(dirty_.left, left);
+  dirty_.top = std::min(dirty_.top, top);
+  dirty_.right = std::max(dirty_.right, right);
+  dirty_.bottom = std::max(dirty_.bottom, bottom);
+}
+
+PixelRect Raster::TakeDirty() noexcept {
+  const PixelRect taken = dirty_;
+  dirty_ = {};
+  return taken;
+}
+
+void Raster::Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept {
+  if (penWidth <= 1) {
+    pixels_[static_cast<std::size_t>(y) * width_ + x] = argb;
+    return;
+  }
+  const int lo = (penWidth - 1) / 2;
+  const int left = std::max(x - lo, 0);
+  const int top = std::max(y - lo, 0);
+  const int right = std::min(x - lo + penWidth, width_);
+  const int bottom = std::min(y - lo + penWidth, height_);
+  for (int row = top; row < bottom; ++row) {
+    std::fill_n(pixels_.begin() + static_cast<std::ptrdiff_t>(row) * width_ + left, right - left,
+                argb);
+  }
+}
+
+void Raster::DrawLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
+                      int penWidth) noexcept {
+  if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
+  if (width_ <= 0 || height_ <= 0) return;
+  const double w = width_;
+  const double h = height_;
+  // The common case, a short segment well inside, needs no clipping.
+  const bool inside = x0 >= 0.0 && x0 < w && x1 >= 0.0 && x1 < w && y0 >= 0.0 && y0 < h &&
+                      y1 >= 0.0 && y1 < h;
+  if (!inside && !ClipSegment(x0, y0, x1, y1, w, h)) return;
+
+  // From here every coordinate lies in [0, w] × [0, h]. A point exactly on the right or bottom
+  // edge belongs to the last pixel, hence the clamps.
+  const int maxX = width_ - 1;
+  const int maxY = height_ - 1;
+  const double dx = x1 - x0;
+  const double dy = y1 - y0;
+  const double minX = std::min(x0, x1), maxXd = std::max(x0, x1);
+  const double minY = std::min(y0, y1), maxYd = std::max(y0, y1);
+  const int i0 = ClampInt(FloorToInt(minX), 0, maxX);
+  const int i1 = ClampInt(FloorToInt(maxXd), 0, maxX);
+  const int j0 = ClampInt(FloorToInt(minY), 0, maxY);
+  const int j1 = ClampInt(FloorToInt(maxYd), 0, maxY);
+
+  if (i0 == i1 && j0 == j1) {
+    Plot(i0, j0, argb, penWidth);
+  } else if (std::fabs(dx) >= std::fabs(dy)) {
+    // One pixel per column, at the segment's height in the middle of that column (or at the
+    // end point where the segment stops inside the column).
+    const double slope = dy / dx;
+    for (int i = i0; i <= i1; ++i) {
+      const double xs = std::clamp(i + 0.5, minX, maxXd);
+      const int j = ClampInt(FloorToInt(y0 + (xs - x0) * slope), j0, j1);
+      Plot(i, j, argb, penWidth);
+    }
+  } else {
+    const double slope = dx / dy;
+    for (int j = j0; j <= j1; ++j) {
+      const double ys = std::clamp(j + 0.5, minY, maxYd);
+      const int i = ClampInt(FloorToInt(x0 + (ys - y0) * slope), i0, i1);
+      Plot(i, j, argb, penWidth);
+    }
+  }
+
+  const int grow = penWidth > 1 ? (penWidth - 1) / 2 : 0;
+  const int extra = penWidth > 1 ? penWidth - grow : 1;
+  MarkDirty(std::max(i0 - grow, 0), std::max(j0 - grow, 0), std::min(i1 + extra, width_),
+            std::min(j1 + extra, height_));
+}
+
+}  // namespace turtle

@@ -1,0 +1,68 @@
+#pragma once
+// Raster: the canvas's retained image, one 0xffRRGGBB pixel per device pixel, rows top to
+// bottom, and a one-pixel line drawer that clips in floating point before it touches an
+// integer, so any coordinates (huge, infinite, NaN) are safe. It records the rectangle it
+// changed since it was last asked, so the screen can be brought up to date cheaply.
+// Device coordinates: pixel (i, j) covers [i, i + 1) × [j, j + 1), y grows downward.
+// No antialiasing, no screen access; that belongs to whoever shows the pixels.
+
+#include <cstdint>
+#include <vector>
+
+namespace turtle {
+
+// A rectangle of pixels, right and bottom exclusive. Empty when right <= left or bottom <= top.
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  [[nodiscard]] bool Empty() const noexcept { return right <= left || bottom <= top; }
+  [[nodiscard]] int Width() const noexcept { return Empty() ? 0 : right - left; }
+  [[nodiscard]] int Height() const noexcept { return Empty() ? 0 : bottom - top; }
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+class Raster {
+ public:
+  // A raster of width × height pixels (negative sizes count as 0), all of colour fillArgb.
+  Raster(int width, int height, std::uint32_t fillArgb);
+
+  [[nodiscard]] int Width() const noexcept { return width_; }
+  [[nodiscard]] int Height() const noexcept { return height_; }
+  [[nodiscard]] std::uint32_t* Bits() noexcept { return pixels_.data(); }
+  [[nodiscard]] const std::uint32_t* Bits() const noexcept { return pixels_.data(); }
+  // The pixel at (x, y); 0 (transparent black, never a drawn colour) outside the raster.
+  [[nodiscard]] std::uint32_t Pixel(int x, int y) const noexcept;
+
+  // Sets every pixel to argb and marks the whole raster changed.
+  void Fill(std::uint32_t argb) noexcept;
+
+  // Changes the size, keeping the picture at the top-left and filling new area with fillArgb.
+  // Marks the whole raster changed. Allocates; never called while drawing.
+  void Resize(int width, int height, std::uint32_t fillArgb);
+
+  // Draws the segment from (x0, y0) to (x1, y1), device coordinates, both end points included,
+  // as a line one pixel across per step along its longer axis; every pixel lit contains a
+  // point of the segment. penWidth > 1 stamps a penWidth-square around each of those pixels.
+  // A zero-length segment lights the pixel under it. Only the part inside the raster is drawn;
+  // a segment with a NaN or infinite coordinate draws nothing. Allocates nothing.
+  void DrawLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
+                int penWidth = 1) noexcept;
+
+  // The rectangle changed since the last call, and forgets it.
+  PixelRect TakeDirty() noexcept;
+  [[nodiscard]] const PixelRect& Dirty() const noexcept { return dirty_; }
+
+ private:
+  void MarkDirty(int left, int top, int right, int bottom) noexcept;
+  void Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept;
+
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;  // width_ * height_, row-major
+  PixelRect dirty_;                    // within [0, width_) × [0, height_), or empty
+};
+
+}  // namespace turtle

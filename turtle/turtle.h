@@ -1,0 +1,55 @@
+#pragma once
+// Turtle: a position and heading in world units that moves, turns and draws one straight
+// segment per move through a LineTarget, bringing the screen up to date after every 101st
+// segment since LineCount was last reset. Angles are degrees; positions are kept as doubles
+// and handed to the target in single precision. It never pumps events and never allocates.
+
+#include <array>
+#include <cstdint>
+
+#include "turtle/canvas.h"
+#include "turtle/colour_value.h"
+
+namespace turtle {
+
+// π to the 15 digits the curves are defined with: the double nearest 3.14159265358979,
+// slightly below the double nearest π, so cos 90° comes out a hair above zero.
+inline constexpr double kPi = 3.14159265358979;
+
+// Degrees to radians, multiplied first and divided second.
+constexpr double Radians(double degrees) noexcept { return degrees * kPi / 180.0; }
+
+class Turtle {
+ public:
+  explicit Turtle(LineTarget& target) noexcept;
+
+  double PosX = 0.0;     // current point, world units
+  double PosY = 0.0;
+  double Heading = 0.0;  // degrees; 0 is +x, positive turns toward +y; never reduced mod 360
+  ColorValue PenColor = 0;
+  std::int16_t LineCount = 0;  // segments since the last refresh point, 0 to 100
+
+  // Places the turtle; draws nothing, leaves PenColor and LineCount alone.
+  void SetTurtle(double x, double y, double heading) noexcept;
+  // Heading += angleDegrees; negative turns clockwise (under a y-up world window).
+  void Turn(double angleDegrees) noexcept;
+  // Moves distance along the heading (backwards when negative; zero still draws a segment of
+  // zero length and counts toward the refresh), drawing the segment in PenColor.
+  void Forward(double distance);
+
+ private:
+  struct Direction {
+    std::uint64_t headingBits;
+    double cos;
+    double sin;
+  };
+  // cos and sin of a heading, from a small cache keyed on the heading's exact bits: a curve
+  // turns through only a handful of headings, and a cached pair is the very value std::cos
+  // and std::sin give, so the cache changes no result.
+  const Direction& DirectionOf(double heading) noexcept;
+
+  LineTarget* target_;
+  std::array<Direction, 64> directions_;
+};
+
+}  // namespace turtle
