@@ -1,1 +1,139 @@
+#include "turtle/canvas.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "support/raster_helpers.h"
+
+using testing_support::CountPixels;
+using testing_support::PaintedBounds;
+using turtle::Canvas;
+using turtle::PixelRect;
+using turtle::ToArgb32;
+
+namespace {
+
+constexpr turtle::ColorValue kRed = turtle::PackColor(255, 0, 0);
+
+// A canvas of the size the window gives it, set up the way every sweep sets it up.
+Canvas SweepCanvas(int width = 573, int height = 413) {
+  Canvas c(width, height, turtle::PackColor(240, 240, 240));
+  c.SetWorld(-10, 210, 310, -10);
+  c.SetBackColor(turtle::kBlack);
+  c.Cls();
+  return c;
+}
+
+TEST(CanvasTest, SetWorldStoresLeftTopWidthHeightInSinglePrecision) {
+  Canvas c(100, 100);
+  c.SetWorld(-10, 210, 310, -10);
+  EXPECT_EQ(c.ScaleLeft(), -10.0f);
+  EXPECT_EQ(c.ScaleTop(), 210.0f);
+  EXPECT_EQ(c.ScaleWidth(), 320.0f);
+  EXPECT_EQ(c.ScaleHeight(), -220.0f);
+  c.SetWorld(0.1, 0, 1e300, 1);
+  EXPECT_EQ(c.ScaleLeft(), 0.1f);
+  EXPECT_EQ(c.ScaleWidth(), std::numeric_limits<float>::infinity());
+}
+
+TEST(CanvasTest, SweepWorldWindowPutsTheBaseLineTenUnitsInFromThreeEdges) {
+  const Canvas c = SweepCanvas(640, 440);
+  EXPECT_DOUBLE_EQ(c.DeviceX(0), 640.0 * 10 / 320);
+  EXPECT_DOUBLE_EQ(c.DeviceY(0), 440.0 - 440.0 * 10 / 220);
+  EXPECT_DOUBLE_EQ(c.DeviceX(300), 640.0 - 640.0 * 10 / 320);
+  EXPECT_DOUBLE_EQ(c.DeviceX(-10), 0.0);
+  EXPECT_DOUBLE_EQ(c.DeviceY(210), 0.0);
+  EXPECT_DOUBLE_EQ(c.DeviceY(-10), 440.0);
+}
+
+TEST(CanvasTest, AxesScaleIndependently) {
+  Canvas c(200, 50);
+  c.SetWorld(0, 0, 100, 100);
+  EXPECT_DOUBLE_EQ(c.DeviceX(50), 100.0);
+  EXPECT_DOUBLE_EQ(c.DeviceY(50), 25.0);
+}
+
+TEST(CanvasTest, BaseLineLandsOnTheExpectedPixels) {
+  Canvas c = SweepCanvas(640, 440);
+  c.Line(0, 0, 300, 0, kRed);
+  // x from 20 to 620, y at 420 (where the row is exactly on a pixel boundary, the lower one).
+  EXPECT_EQ(PaintedBounds(c.Image(), ToArgb32(turtle::kBlack)), (PixelRect{20, 420, 621, 421}));
+}
+
+TEST(CanvasTest, SegmentRunningPastTheWindowIsDrawnUpToTheEdge) {
+  Canvas c = SweepCanvas(320, 220);
+  c.Line(100, 100, 1000, 100, kRed);
+  const auto y = static_cast<int>(std::floor(c.DeviceY(100)));
+  EXPECT_EQ(c.Image().Pixel(319, y), ToArgb32(kRed));
+  EXPECT_EQ(CountPixels(c.Image(), ToArgb32(kRed)), 320 - 110);
+}
+
+TEST(CanvasTest, ClsFillsWithTheBackColorSetBeforeIt) {
+  Canvas c(8, 8);
+  c.SetBackColor(kRed);
+  EXPECT_EQ(CountPixels(c.Image(), ToArgb32(kRed)), 0);  // setting it changes no pixel
+  c.Cls();
+  EXPECT_EQ(CountPixels(c.Image(), ToArgb32(kRed)), 64);
+}
+
+TEST(CanvasTest, DrawingReachesTheScreenOnlyThroughRefresh) {
+  Canvas c = SweepCanvas(320, 220);
+  std::vector<PixelRect> shown;
+  c.SetRefreshHandler([&](const PixelRect& r) { shown.push_back(r); });
+  c.Refresh();  // the Cls before
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], (PixelRect{0, 0, 320, 220}));
+
+  c.Line(0, 0, 10, 10, kRed);
+  c.Line(20, 5, 20, 5, kRed);
+  EXPECT_EQ(shown.size(), 1u);
+  c.Refresh();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1], (PixelRect{10, 200, 31, 211}));
+  c.Refresh();  // nothing changed since
+  EXPECT_EQ(shown.size(), 2u);
+}
+
+TEST(CanvasTest, DegenerateOrHostileWorldWindowsDrawNothingAndDoNotCrash) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const double windows[][4] = {{0, 0, 0, 0}, {5, 5, 5, 10}, {0, 0, 1e-300, 1e-300},
+                               {-1e300, 1e300, 1e300, -1e300}, {0, 0, inf, inf}};
+  for (const auto& w : windows) {
+    Canvas c(40, 30);
+    c.SetWorld(w[0], w[1], w[2], w[3]);
+    c.Line(0, 0, 1, 1, kRed);
+    c.Line(nan, 0, inf, -inf, kRed);
+    c.Line(3e38f, -3e38f, -3e38f, 3e38f, kRed);
+    EXPECT_LE(CountPixels(c.Image(), ToArgb32(kRed)), 40 + 30);
+  }
+}
+
+TEST(CanvasTest, TinyWorldWindowStillClipsSafely) {
+  Canvas c(40, 30);
+  c.SetWorld(0, 1.4e-45, 1.4e-45, 0);  // the smallest float extent: huge device coordinates
+  c.Line(-3e38f, -3e38f, 3e38f, 3e38f, kRed);
+  c.Line(0, 0, 1.4e-45f, 1.4e-45f, kRed);
+  EXPECT_GT(CountPixels(c.Image(), ToArgb32(kRed)), 0);
+}
+
+TEST(CanvasTest, WidePenDrawsWiderLines) {
+  Canvas c = SweepCanvas(320, 220);
+  c.SetDrawWidth(3);
+  c.Line(0, 100, 300, 100, kRed);
+  EXPECT_EQ(PaintedBounds(c.Image(), ToArgb32(turtle::kBlack)).Height(), 3);
+}
+
+TEST(CanvasTest, ResizeKeepsPictureAndMapsTheWorldWindowOntoTheNewSize) {
+  Canvas c = SweepCanvas(320, 220);
+  c.Line(0, 0, 0, 0, kRed);
+  c.Resize(640, 440);
+  EXPECT_EQ(c.Image().Pixel(10, 210), ToArgb32(kRed));
+  EXPECT_EQ(c.Image().Pixel(639, 439), ToArgb32(turtle::kBlack));
+  EXPECT_DOUBLE_EQ(c.DeviceX(0), 20.0);
+}
+
+}  // namespace

@@ -14,13 +14,18 @@ int FloorToInt(double v) noexcept { return static_cast<int>(std::floor(v)); }
 
 // Liang-Barsky clipping of the segment against [0, w] × [0, h]. Works in doubles on finite
 // input, so nothing here can overflow an integer. Returns false when nothing is left.
+// An end point cut at an edge is put exactly on that edge: with far-off end points the
+// interpolated coordinate along the cut axis would lose all its precision (1e30 - 1e30).
 bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double w, double h) noexcept {
   const double dx = x1 - x0;
   const double dy = y1 - y0;
-  double t0 = 0.0;
-  double t1 = 1.0;
   const double p[4] = {-dx, dx, -dy, dy};
   const double q[4] = {x0, w - x0, y0, h - y0};
+  const double edge[4] = {0.0, w, 0.0, h};
+  double t0 = 0.0;
+  double t1 = 1.0;
+  int edge0 = -1;  // the edge that cut each end, or -1
+  int edge1 = -1;
   for (int k = 0; k < 4; ++k) {
     if (p[k] == 0.0) {
       if (q[k] < 0.0) return false;
@@ -28,23 +33,22 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double w, doubl
     }
     const double t = q[k] / p[k];
     if (p[k] < 0.0) {
-      t0 = std::max(t0, t);
+      if (t > t0) t0 = t, edge0 = k;
     } else {
-      t1 = std::min(t1, t);
+      if (t < t1) t1 = t, edge1 = k;
     }
   }
   if (!(t0 <= t1)) return false;
   const double sx = x0;
   const double sy = y0;
-  if (t1 < 1.0) {
-    x1 = sx + t1 * dx;
-    y1 = sy + t1 * dy;
-  }
-  if (t0 > 0.0) {
-    x0 = sx + t0 * dx;
-    y0 = sy + t0 * dy;
-  }
-  // Far-off end points leave rounding error in the clipped ones; keep them on the raster.
+  const auto cut = [&](double t, int k, double& x, double& y) {
+    if (k < 0) return;
+    x = k < 2 ? edge[k] : sx + t * dx;
+    y = k >= 2 ? edge[k] : sy + t * dy;
+  };
+  cut(t1, edge1, x1, y1);
+  cut(t0, edge0, x0, y0);
+  // Rounding can still leave a cut coordinate a hair outside; keep every point on the raster.
   x0 = std::clamp(x0, 0.0, w);
   x1 = std::clamp(x1, 0.0, w);
   y0 = std::clamp(y0, 0.0, h);

@@ -1,0 +1,108 @@
+#!/bin/sh
+# Install the build into a scratch prefix and check that everything a
+# desktop needs ends up where it belongs.
+#
+# usage: check_install.sh CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID \
+#                         DESKTOP_VALIDATOR...
+#   CONFIG may be empty (single-config generators).
+#   BINDIR and DATADIR are the relative GNUInstallDirs paths.
+#   DESKTOP_VALIDATOR... is the command line that validates a .desktop file
+#   (the file name is appended).
+
+set -u
+
+if [ "$#" -lt 8 ]; then
+    echo "usage: $0 CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID VALIDATOR..." >&2
+    exit 2
+fi
+
+cmake=$1 build_dir=$2 config=$3 bindir=$4 datadir=$5 exe=$6 app_id=$7
+shift 7
+
+for d in "$bindir" "$datadir"; do
+    case "$d" in
+        /*) echo "FAIL: install dir '$d' is absolute; cannot check it under a scratch prefix" >&2
+            exit 1 ;;
+    esac
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vornlace-install.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT
+trap 'exit 1' HUP INT TERM
+
+prefix="$work/root"
+log="$work/install.log"
+
+# The install must land under our prefix and nowhere else.
+unset DESTDIR
+
+if [ -n "$config" ]; then
+    "$cmake" --install "$build_dir" --prefix "$prefix" --config "$config" >"$log" 2>&1
+else
+    "$cmake" --install "$build_dir" --prefix "$prefix" >"$log" 2>&1
+fi
+status=$?
+if [ "$status" -ne 0 ]; then
+    cat "$log" >&2
+    echo "FAIL: cmake --install exited with $status" >&2
+    exit 1
+fi
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+binary="$prefix/$bindir/$exe"
+desktop="$prefix/$datadir/applications/$app_id.desktop"
+metainfo="$prefix/$datadir/metainfo/$app_id.metainfo.xml"
+
+if [ ! -f "$binary" ] || [ ! -x "$binary" ]; then
+    fail "no executable at $bindir/$exe"
+fi
+[ -f "$desktop" ] || fail "missing $datadir/applications/$app_id.desktop"
+[ -f "$metainfo" ] || fail "missing $datadir/metainfo/$app_id.metainfo.xml"
+
+# Reads the width and height from a PNG header as "W H".
+png_size() {
+    od -An -tu1 -j16 -N8 "$1" | awk '{ print $1*16777216 + $2*65536 + $3*256 + $4, $5*16777216 + $6*65536 + $7*256 + $8 }'
+}
+
+for size in 16 32 48 64 128 256; do
+    icon="$prefix/$datadir/icons/hicolor/${size}x${size}/apps/$app_id.png"
+    if [ ! -f "$icon" ]; then
+        fail "missing $datadir/icons/hicolor/${size}x${size}/apps/$app_id.png"
+        continue
+    fi
+    got=$(png_size "$icon")
+    [ "$got" = "$size $size" ] || fail "${size}x${size} icon is really ${got:-not a PNG}"
+done
+
+if [ -f "$desktop" ]; then
+    out=$("$@" "$desktop" 2>&1)
+    status=$?
+    if [ "$status" -ne 0 ] || [ -n "$out" ]; then
+        printf '%s\n' "$out" >&2
+        fail "installed desktop entry does not validate"
+    fi
+
+    # The entry must start the binary we installed and name the icon we
+    # installed.
+    exec_cmd=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop" | head -n 1)
+    [ "$exec_cmd" = "$exe" ] || fail "desktop entry runs '$exec_cmd', installed binary is '$exe'"
+    icon_name=$(sed -n 's/^Icon=//p' "$desktop" | head -n 1)
+    [ "$icon_name" = "$app_id" ] || fail "desktop entry wants icon '$icon_name', installed icon is '$app_id'"
+fi
+
+if [ -f "$metainfo" ]; then
+    grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" \
+        || fail "metainfo does not launch $app_id.desktop"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures problem(s) in the install tree" >&2
+    exit 1
+fi
+echo "install tree complete: $bindir/$exe, desktop entry, metainfo, 6 icons"
+exit 0
