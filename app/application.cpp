@@ -39,6 +39,12 @@ int RunApplication(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
   QApplication::setDesktopFileName(QStringLiteral("org.vornlace.Vornlace"));
 
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/vornlace-%1.png").arg(size), QSize(size, size));
+  }
+  QApplication::setWindowIcon(icon);
+
   Form1 window;
   window.show();
   return QApplication::exec();
