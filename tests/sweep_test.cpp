@@ -1,1 +1,258 @@
+#include "app/sweeps.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "curves/angle_colours.h"
+#include "support/raster_helpers.h"
+#include "support/recording_target.h"
+
+using app::RunSweep;
+using app::SweepEnd;
+using testing_support::CountingTarget;
+
+namespace {
+
+// A window's worth of sweep machinery on a real canvas, with inputs and a pump the test sets.
+struct Bench {
+  turtle::Canvas canvas{573, 413, turtle::PackColor(240, 240, 240)};
+  CountingTarget counter{canvas};
+  turtle::Turtle turtle{counter};
+  app::SweepState state;
+  double text1 = 60;
+  double text2 = 90;
+  std::vector<std::string> reads;      // which box was read, in order
+  std::vector<turtle::ColorValue> pens;  // PenColor at each pump's return, i.e. each curve
+  int pumps = 0;
+  std::function<void(Bench&)> onPump = [](Bench&) {};
+
+  app::SweepHost Host() {
+    return {canvas, turtle, state,
+            [this] { reads.push_back("Text1"); return text1; },
+            [this] { reads.push_back("Text2"); return text2; },
+            [this] { ++pumps; onPump(*this); }};
+  }
+  SweepEnd Run(const app::SweepPlan& plan) {
+    app::SweepHost host = Host();
+    return RunSweep(plan, host);
+  }
+  [[nodiscard]] int Count(turtle::ColorValue c) const {
+    return testing_support::CountPixels(canvas.Image(), turtle::ToArgb32(c));
+  }
+};
+
+TEST(SweepTest, DefaultSweepsDrawTheirKnownNumberOfSegments) {
+  struct Case {
+    const app::SweepPlan* plan;
+    std::int64_t segments;
+  } cases[] = {{&app::kDrawSweep, 3'359'558}, {&app::kStyle2Sweep, 7'125'759},
+               {&app::kStyle3Sweep, 7'109'375}};
+  for (const Case& c : cases) {
+    Bench b;
+    EXPECT_EQ(b.Run(*c.plan), SweepEnd::RanOut);
+    EXPECT_EQ(b.counter.lines, c.segments);
+    EXPECT_EQ(b.pumps, 91);
+    // LineCount starts at zero each sweep and carries across curves.
+    EXPECT_EQ(b.counter.refreshes, c.segments / 101);
+  }
+}
+
+TEST(SweepTest, DrawSweepReadsBothBoxesInOrderAndTheOthersOnlyTheSecond) {
+  Bench b;
+  b.text2 = -1;
+  b.Run(app::kDrawSweep);
+  EXPECT_EQ(b.reads, (std::vector<std::string>{"Text1", "Text2"}));
+  EXPECT_EQ(b.state.Style1MaxAngle, 60.0);
+  b.reads.clear();
+  b.text1 = 5;
+  b.Run(app::kStyle2Sweep);
+  b.Run(app::kStyle3Sweep);
+  EXPECT_EQ(b.reads, (std::vector<std::string>{"Text2", "Text2"}));
+  EXPECT_EQ(b.state.Style1MaxAngle, 60.0);
+}
+
+TEST(SweepTest, SweepPreparesTheCanvasAndResetsTheCount) {
+  Bench b;
+  b.canvas.SetDrawWidth(4);
+  b.turtle.LineCount = 77;
+  b.state.StopRequested = -1;
+  b.text2 = -5;
+  b.Run(app::kStyle3Sweep);
+  EXPECT_EQ(b.canvas.ScaleLeft(), -10.0f);
+  EXPECT_EQ(b.canvas.ScaleTop(), 210.0f);
+  EXPECT_EQ(b.canvas.ScaleWidth(), 320.0f);
+  EXPECT_EQ(b.canvas.ScaleHeight(), -220.0f);
+  EXPECT_EQ(b.canvas.DrawWidth(), 1);
+  EXPECT_EQ(b.canvas.BackColor(), turtle::kBlack);
+  EXPECT_EQ(b.turtle.LineCount, 0);
+  EXPECT_EQ(b.state.StopRequested, 0);
+  // -5: no pass, and style 3 has no closing curve: the canvas is left black.
+  EXPECT_EQ(b.counter.lines, 0);
+  EXPECT_EQ(b.Count(turtle::kBlack), 573 * 413);
+}
+
+TEST(SweepTest, EdgeMaximaGiveTheExpectedPassesAndClosingCurves) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    const char* what;
+    const app::SweepPlan* plan;
+    double max;
+    int pumps;
+    std::int64_t segments;
+  } cases[] = {
+      {"Draw at 0: one triangle curve and the closing curve", &app::kDrawSweep, 0, 1, 2 * 16384},
+      {"style 2 at 0", &app::kStyle2Sweep, 0, 1, 78125 + 16384},
+      {"style 3 at 0", &app::kStyle3Sweep, 0, 1, 78125},
+      {"Draw at -5: only the closing curve", &app::kDrawSweep, -5, 0, 16384},
+      {"style 2 at -5: only the closing curve", &app::kStyle2Sweep, -5, 0, 16384},
+      {"style 3 at -5: nothing", &app::kStyle3Sweep, -5, 0, 0},
+      {"Draw at NaN: no pass", &app::kDrawSweep, nan, 0, 16384},
+      {"style 3 at 2.5", &app::kStyle3Sweep, 2.5, 3, 3 * 78125},
+  };
+  for (const auto& c : cases) {
+    Bench b;
+    b.text2 = c.max;
+    EXPECT_EQ(b.Run(*c.plan), SweepEnd::RanOut) << c.what;
+    EXPECT_EQ(b.pumps, c.pumps) << c.what;
+    EXPECT_EQ(b.counter.lines, c.segments) << c.what;
+  }
+}
+
+TEST(SweepTest, FractionalMaximumShiftsTheDownwardSweepsOnly) {
+  // Each curve's pen colour tells which angle it was drawn at.
+  for (const auto* plan : {&app::kDrawSweep, &app::kStyle3Sweep, &app::kStyle2Sweep}) {
+    Bench b;
+    b.text2 = 90.5;
+    b.onPump = [](Bench& self) { self.pens.push_back(self.turtle.PenColor); };
+    b.Run(*plan);
+    ASSERT_EQ(b.pumps, 91);
+    // The pen seen at a pump is the previous curve's; the first is still unset.
+    const auto colour = plan->color;
+    const bool down = plan->step < 0;
+    EXPECT_EQ(b.pens[1], colour(down ? 90.5 : 0.0));
+    EXPECT_EQ(b.pens[90], colour(down ? 1.5 : 89.0));
+  }
+}
+
+TEST(SweepTest, ClosingCurveIsYellowOnTopAndOnlyAfterAFullRun) {
+  Bench b;
+  b.text2 = 3;
+  b.Run(app::kDrawSweep);
+  EXPECT_EQ(b.turtle.PenColor, turtle::kYellow);
+  EXPECT_GT(b.Count(turtle::kYellow), 500);
+  // The classic curve's tip, at world (150, 86.6), is yellow.
+  const int x = static_cast<int>(b.canvas.DeviceX(150));
+  const int y = static_cast<int>(b.canvas.DeviceY(86.6));
+  bool yellowNearTip = false;
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      yellowNearTip |= b.canvas.Image().Pixel(x + dx, y + dy) == turtle::ToArgb32(turtle::kYellow);
+  EXPECT_TRUE(yellowNearTip);
+}
+
+TEST(SweepTest, StopAtTheFirstPumpDrawsNothing) {
+  Bench b;
+  b.onPump = [](Bench& self) { self.state.StopRequested = -1; };
+  EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+  EXPECT_EQ(b.counter.lines, 0);
+  EXPECT_EQ(b.Count(turtle::kBlack), 573 * 413);
+  EXPECT_EQ(b.state.StopRequested, -1);  // stays set until the next sweep starts
+}
+
+TEST(SweepTest, StopDuringTheLastCurveStillGetsTheClosingCurve) {
+  // A stop can only be seen at a pump; one that "arrives" during the last curve is found by no
+  // further pump, so the loop runs out and the closing curve follows.
+  Bench b;
+  b.text2 = 2;
+  b.onPump = [](Bench& self) {
+    if (self.pumps == 3) self.state.StopRequested = 0;  // nothing yet at the last check
+  };
+  EXPECT_EQ(b.Run(app::kStyle2Sweep), SweepEnd::RanOut);
+  b.state.StopRequested = -1;  // the click, handled after the last pass
+  EXPECT_EQ(b.counter.lines, 3 * 78125 + 16384);
+  EXPECT_EQ(b.turtle.PenColor, turtle::kYellow);
+}
+
+TEST(SweepTest, StopAfterSomeCurvesEndsBeforeTheNextAndSkipsTheClosingCurve) {
+  Bench b;
+  b.onPump = [](Bench& self) {
+    if (self.pumps == 4) self.state.StopRequested = -1;
+  };
+  EXPECT_EQ(b.Run(app::kStyle2Sweep), SweepEnd::Stopped);
+  EXPECT_EQ(b.counter.lines, 3 * 78125);
+  EXPECT_EQ(b.Count(turtle::kYellow), 0);
+}
+
+TEST(SweepTest, NestedSweepRunsToItsEndThenTheOuterOneContinuesWithItsOwnBounds) {
+  Bench b;
+  b.text2 = 3;
+  b.onPump = [](Bench& self) {
+    if (self.pumps != 2) return;
+    self.text1 = 10;
+    self.text2 = 1;  // the inner sweep's maximum; the outer keeps 3
+    self.Run(app::kDrawSweep);
+  };
+  EXPECT_EQ(b.Run(app::kStyle3Sweep), SweepEnd::RanOut);
+  // Outer: 4 curves at 3, 2, 1, 0; inner, inside the outer's second pump: 1, 0 and closing.
+  EXPECT_EQ(b.pumps, 4 + 2);
+  EXPECT_EQ(b.counter.lines, 4 * 78125 + 3 * 16384);
+  EXPECT_EQ(b.state.Style1MaxAngle, 10.0);
+  EXPECT_EQ(b.state.SweepMaxAngle, 1.0);
+}
+
+TEST(SweepTest, OneStopEndsEveryRunningSweepInnermostFirst) {
+  Bench b;
+  std::vector<SweepEnd> ends;
+  b.onPump = [&ends](Bench& self) {
+    if (self.pumps == 2) ends.push_back(self.Run(app::kStyle2Sweep));
+    if (self.pumps == 4) self.state.StopRequested = -1;  // inside the inner sweep
+  };
+  ends.push_back(b.Run(app::kDrawSweep));
+  EXPECT_EQ(ends, (std::vector<SweepEnd>{SweepEnd::Stopped, SweepEnd::Stopped}));
+  EXPECT_EQ(b.pumps, 4);  // the outer one finds it at the check after the pump that ran the inner
+}
+
+TEST(SweepTest, ClosingTheWindowEndsEverySweepAndBlocksNewOnes) {
+  Bench b;
+  b.onPump = [](Bench& self) {
+    if (self.pumps == 2) self.Run(app::kStyle3Sweep);
+    if (self.pumps == 3) self.state.Closing = true;
+  };
+  EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+  const auto drawn = b.counter.lines;
+  EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+  EXPECT_EQ(b.counter.lines, drawn);
+}
+
+TEST(SweepTest, AMaximumTooLargeToCountDownStillStopsOnRequest) {
+  for (const double max : {1e300, std::numeric_limits<double>::infinity()}) {
+    Bench b;
+    b.text2 = max;
+    b.onPump = [](Bench& self) {
+      if (self.pumps == 3) self.state.StopRequested = -1;
+    };
+    EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+    EXPECT_EQ(b.pumps, 3);
+  }
+}
+
+// The whole default Draw sweep, pixel for pixel. A change here means the picture changed: look
+// at the image written next to the test binary before updating the constant.
+TEST(SweepTest, DefaultDrawSweepPictureIsUnchanged) {
+  Bench b;
+  b.Run(app::kDrawSweep);
+  const std::uint64_t hash = testing_support::HashPixels(b.canvas.Image());
+  constexpr std::uint64_t kExpected = 0xefcdbcd2def54ec5ull;
+  if (hash != kExpected) {
+    const std::string path = std::string(VORNLACE_TEST_OUTPUT_DIR) + "/draw_sweep.ppm";
+    testing_support::WritePpm(b.canvas.Image(), path);
+    ADD_FAILURE() << "picture hash 0x" << std::hex << hash << ", image written to " << path;
+  }
+}
+
+}  // namespace
