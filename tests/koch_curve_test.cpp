@@ -32,6 +32,8 @@ const Style kStyles[] = {
     {"Koch3", [](Turtle& t, std::int16_t p, double q, double r) { curves::Koch3(t, p, q, r); }},
 };
 
+void PrintTo(const Style& s, std::ostream* os) { *os << s.name; }
+
 class KochStyleTest : public ::testing::TestWithParam<Style> {};
 
 TEST_P(KochStyleTest, DepthZeroIsOneSegmentOfTheWholeLength) {
@@ -65,7 +67,7 @@ TEST_P(KochStyleTest, DepthSevenClosedBumpsEndNearTheFarEnd) {
   }
 }
 
-TEST_P(KochStyleTest, DrawsNothingButStartsFromTheTurtlesPlaceAndHeading) {
+TEST_P(KochStyleTest, StartsFromTheTurtlesPlaceAndHeading) {
   RecordingTarget target;
   Turtle t(target);
   t.SetTurtle(10, 20, 90);

@@ -1,1 +1,224 @@
+#include "app/main_window.h"
+
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextLayout>
+#include <QTimer>
+#include <cmath>
+
+#include "app/canvas_widget.h"
+
+using app::CanvasWidget;
+using app::Form1;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+
+  template <class W>
+  W* child(const char* name) {
+    W* w = window.findChild<W*>(QLatin1String(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  CanvasWidget* canvas() { return child<CanvasWidget>("Picture1"); }
+  void click(const char* button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
+  void type(const char* box, const QString& text) { child<QLineEdit>(box)->setText(text); }
+
+  // Counts client-area pixels of one colour, in logical pixels.
+  int countColour(const QColor& c) {
+    int n = 0;
+    for (int y = 0; y < 413; ++y)
+      for (int x = 0; x < 573; ++x) n += canvas()->colourAt(QPoint(x, y)) == c;
+    return n;
+  }
+
+  Form1 window;
+};
+
+TEST_F(MainWindowTest, ControlsHaveTheirNamesTextsAndPlaces) {
+  struct Expect {
+    const char* name;
+    QString text;
+    QRect geometry;
+  } expected[] = {
+      {"Command1", QStringLiteral("描画"), QRect(640, 8, 73, 25)},
+      {"Text1", QStringLiteral("60"), QRect(680, 40, 41, 25)},
+      {"Label1", QStringLiteral("形式1最大値"), QRect(608, 48, 73, 17)},
+      {"Text2", QStringLiteral("90"), QRect(680, 72, 41, 25)},
+      {"Label2", QStringLiteral("表示最大値"), QRect(608, 80, 73, 17)},
+      {"Command2", QStringLiteral("形式\uFF12"), QRect(632, 120, 81, 25)},
+      {"Command4", QStringLiteral("形式3"), QRect(632, 152, 81, 25)},
+      {"Command3", QStringLiteral("描画中止"), QRect(632, 184, 81, 25)},
+  };
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Form1"));
+  EXPECT_EQ(window.size(), QSize(799, 460));
+  for (const Expect& e : expected) {
+    QWidget* w = child<QWidget>(e.name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->geometry(), e.geometry) << e.name;
+    QString text;
+    if (auto* b = qobject_cast<QPushButton*>(w)) text = b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+    if (auto* t = qobject_cast<QLineEdit*>(w)) text = t->text();
+    EXPECT_EQ(text, e.text) << e.name;
+  }
+  EXPECT_EQ(canvas()->geometry(), QRect(16, 8, 577, 417));
+  EXPECT_EQ(canvas()->contentsRect().size(), QSize(573, 413));
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsTheControlsTableAndLabelsTakeNoFocus) {
+  const char* order[] = {"Picture1", "Command1", "Text1", "Text2", "Command2", "Command3",
+                         "Command4"};
+  QWidget* w = child<QWidget>(order[0]);
+  for (std::size_t i = 1; i < std::size(order); ++i) {
+    w = w->nextInFocusChain();
+    while (w->focusPolicy() == Qt::NoFocus) w = w->nextInFocusChain();
+    EXPECT_EQ(w->objectName(), QLatin1String(order[i]));
+  }
+  EXPECT_EQ(child<QLabel>("Label1")->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(child<QLabel>("Label2")->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(MainWindowTest, ResizingMovesAndStretchesNothing) {
+  QList<QRect> before;
+  const auto children = window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  for (QWidget* w : children) before.push_back(w->geometry());
+  window.resize(1400, 900);
+  QApplication::processEvents();
+  window.resize(300, 200);
+  QApplication::processEvents();
+  for (qsizetype i = 0; i < children.size(); ++i) {
+    EXPECT_EQ(children[i]->geometry(), before[i]) << children[i]->objectName().toStdString();
+  }
+}
+
+TEST_F(MainWindowTest, CanvasRasterHasOnePixelPerDevicePixel) {
+  const qreal ratio = canvas()->devicePixelRatioF();
+  EXPECT_EQ(canvas()->canvas().Image().Width(), std::lround(573 * ratio));
+  EXPECT_EQ(canvas()->canvas().Image().Height(), std::lround(413 * ratio));
+}
+
+TEST_F(MainWindowTest, CanvasStartsWithTheDefaultBackgroundAndNothingDrawn) {
+  const QColor background = canvas()->palette().color(QPalette::Window);
+  EXPECT_EQ(countColour(background), 573 * 413);
+  EXPECT_FALSE(window.sweeping());
+}
+
+// Each caption must have a real glyph for every character in the font the control uses (with
+// Qt's fallback fonts), or the Japanese would show as empty boxes.
+TEST_F(MainWindowTest, CaptionsRenderWithoutMissingGlyphs) {
+  for (const char* name : {"Command1", "Label1", "Label2", "Command2", "Command3", "Command4"}) {
+    QWidget* w = child<QWidget>(name);
+    QString text;
+    if (auto* b = qobject_cast<QPushButton*>(w)) text = b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+    QTextLayout layout(text, w->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+      for (const quint32 index : run.glyphIndexes()) {
+        EXPECT_NE(index, 0u) << name << " has a character without a glyph";
+        ++glyphs;
+      }
+    }
+    EXPECT_EQ(glyphs, text.size()) << name;
+  }
+}
+
+TEST_F(MainWindowTest, DrawButtonFillsTheCanvasAndEndsWithTheYellowCurve) {
+  type("Text2", QStringLiteral("10"));
+  click("Command1");
+  EXPECT_FALSE(window.sweeping());
+  EXPECT_GT(countColour(Qt::yellow), 800);
+  EXPECT_GT(countColour(Qt::black), 573 * 413 / 2);
+  // Cyan at 0° from Color1, beneath the yellow.
+  EXPECT_GT(countColour(QColor(0, 240, 240)), 50);
+  EXPECT_EQ(window.turtleState().PenColor, turtle::kYellow);
+}
+
+TEST_F(MainWindowTest, StyleThreeWithANegativeMaximumLeavesTheCanvasBlack) {
+  type("Text2", QStringLiteral("-5"));
+  click("Command4");
+  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+}
+
+TEST_F(MainWindowTest, TextThatIsNotANumberReadsAsZero) {
+  type("Text1", QStringLiteral("abc"));
+  type("Text2", QStringLiteral("x90"));
+  click("Command1");
+  EXPECT_EQ(window.sweepState().Style1MaxAngle, 0.0);
+  EXPECT_EQ(window.sweepState().SweepMaxAngle, 0.0);
+  type("Text2", QStringLiteral("４５度"));
+  click("Command2");
+  EXPECT_EQ(window.sweepState().SweepMaxAngle, 45.0);
+}
+
+TEST_F(MainWindowTest, StopButtonEndsTheSweepBeforeItsNextCurve) {
+  // Queued before the sweep starts, the click is handled in the sweep's first pump.
+  QTimer::singleShot(0, &window, [this] { click("Command3"); });
+  click("Command2");
+  EXPECT_EQ(window.sweepState().StopRequested, -1);
+  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+  EXPECT_FALSE(window.sweeping());
+}
+
+TEST_F(MainWindowTest, SweepButtonPressedDuringASweepRunsANestedSweep) {
+  bool nestedSeen = false;
+  type("Text2", QStringLiteral("2"));
+  QTimer::singleShot(0, &window, [&] {
+    nestedSeen = window.sweeping();
+    click("Command4");
+  });
+  click("Command1");
+  EXPECT_TRUE(nestedSeen);
+  EXPECT_FALSE(window.sweeping());
+  // The outer Draw sweep went on after the inner one and closed with the yellow curve.
+  EXPECT_GT(countColour(Qt::yellow), 800);
+}
+
+TEST_F(MainWindowTest, ClosingDuringASweepEndsItAtOnceAndDrawsNothingMore) {
+  QTimer::singleShot(0, &window, [this] { window.close(); });
+  QElapsedTimer timer;
+  timer.start();
+  click("Command2");
+  EXPECT_LT(timer.elapsed(), 2000);
+  EXPECT_TRUE(window.sweepState().Closing);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+  // A click that somehow still reaches a closed window starts nothing.
+  window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+}
+
+TEST_F(MainWindowTest, ScreenShowsTheRetainedImage) {
+  type("Text2", QStringLiteral("0"));
+  click("Command1");
+  const QImage shot = canvas()->grab().toImage();
+  const qreal ratio = shot.devicePixelRatio();
+  const QPoint inside = canvas()->contentsRect().topLeft();
+  int compared = 0;
+  for (int y = 0; y < 413; y += 7) {
+    for (int x = 0; x < 573; x += 5) {
+      const QPoint device((inside + QPoint(x, y)) * ratio);
+      EXPECT_EQ(shot.pixelColor(device), canvas()->colourAt(QPoint(x, y))) << x << "," << y;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 5000);
+}
+
+}  // namespace

@@ -24,6 +24,8 @@ struct OctantCase {
   double x0, y0, x1, y1;
 };
 
+void PrintTo(const OctantCase& c, std::ostream* os) { *os << c.name; }
+
 class RasterOctantTest : public ::testing::TestWithParam<OctantCase> {};
 
 // One line per octant from the centre pixel: the painted box spans exactly the end points'

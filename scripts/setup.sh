@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vornlace needs, only those that are missing, and says nothing
+# when everything is already there. Usage: scripts/setup.sh run|test
+set -euo pipefail
+
+run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libxcb1-dev
+              fonts-ipafont-gothic python3)
+test_packages=(desktop-file-utils appstream xvfb xdotool imagemagick x11-utils libx11-dev
+               clang libclang-rt-14-dev)
+
+case "${1:-}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -eq 0 ]]; then
+  sudo=()
+elif command -v sudo >/dev/null; then
+  sudo=(sudo)
+else
+  echo "These packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
