@@ -25,15 +25,24 @@ void Frame(turtle::Turtle& t, std::int16_t p, double q, double r, double c, cons
   const auto d = static_cast<std::int16_t>(p - 1);
   const double a = r / 3;
   const Bump bump = rule(q, a, c);
-  Frame(t, d, q, a, c, rule);
+  // The five pieces. At the last level each piece is a single move; drawing it here rather than
+  // through one more call per segment keeps the innermost loop flat.
+  const auto piece = [&](double length) {
+    if (d <= 0) {
+      t.Forward(length);
+    } else {
+      Frame(t, d, q, length, c, rule);
+    }
+  };
+  piece(a);
   t.Turn(q);
-  Frame(t, d, q, bump.side, c, rule);
+  piece(bump.side);
   t.Turn(-q);
-  if (bump.drawTop) Frame(t, d, q, bump.top, c, rule);
+  if (bump.drawTop) piece(bump.top);
   t.Turn(-q);
-  Frame(t, d, q, bump.side, c, rule);
+  piece(bump.side);
   t.Turn(q);
-  Frame(t, d, q, a, c, rule);
+  piece(a);
 }
 
 // cos q with the turtle's own degree-to-radian conversion. 2c is always formed as c + c.

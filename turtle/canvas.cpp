@@ -23,26 +23,12 @@ void Canvas::SetWorld(double x1, double y1, double x2, double y2) noexcept {
 }
 
 void Canvas::UpdateMapping() noexcept {
-  // device = (world - left) × size / extent. The factor is formed once here rather than per
-  // point; a zero extent gives an infinite or NaN factor, and Line then draws nothing.
+  // A zero extent gives an infinite or NaN factor, and Line then draws nothing.
   pixelsPerUnitX_ = static_cast<double>(raster_.Width()) / static_cast<double>(scaleWidth_);
   pixelsPerUnitY_ = static_cast<double>(raster_.Height()) / static_cast<double>(scaleHeight_);
 }
 
-double Canvas::DeviceX(double worldX) const noexcept {
-  return (worldX - static_cast<double>(scaleLeft_)) * pixelsPerUnitX_;
-}
-
-double Canvas::DeviceY(double worldY) const noexcept {
-  return (worldY - static_cast<double>(scaleTop_)) * pixelsPerUnitY_;
-}
-
 void Canvas::Cls() noexcept { raster_.Fill(ToArgb32(backColor_)); }
-
-void Canvas::Line(float x1, float y1, float x2, float y2, ColorValue color) {
-  raster_.DrawLine(DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2), ToArgb32(color),
-                   drawWidth_);
-}
 
 void Canvas::Refresh() {
   if (!refreshHandler_ || raster_.Dirty().Empty()) return;

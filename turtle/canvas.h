@@ -56,7 +56,10 @@ class Canvas final : public LineTarget {
 
   // Draws the segment between two world points into the retained image, clipped to the client
   // area; any coordinates are safe (NaN or infinite ones draw nothing). Never shows anything.
-  void Line(float x1, float y1, float x2, float y2, ColorValue color) override;
+  void Line(float x1, float y1, float x2, float y2, ColorValue color) override {
+    raster_.DrawLine(DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2), ToArgb32(color),
+                     drawWidth_);
+  }
 
   // Hands what changed since the last refresh to the refresh handler, at once; does nothing when
   // nothing changed or no handler is set.
@@ -64,8 +67,13 @@ class Canvas final : public LineTarget {
   void SetRefreshHandler(RefreshHandler handler) { refreshHandler_ = std::move(handler); }
 
   // Device position of a world point, as Line maps it.
-  [[nodiscard]] double DeviceX(double worldX) const noexcept;
-  [[nodiscard]] double DeviceY(double worldY) const noexcept;
+  // device = (world - left) × size / extent, with size / extent formed once per world window.
+  [[nodiscard]] double DeviceX(double worldX) const noexcept {
+    return (worldX - static_cast<double>(scaleLeft_)) * pixelsPerUnitX_;
+  }
+  [[nodiscard]] double DeviceY(double worldY) const noexcept {
+    return (worldY - static_cast<double>(scaleTop_)) * pixelsPerUnitY_;
+  }
 
   // Changes the client area's size in device pixels, keeping the picture at the top-left and
   // filling new area with BackColor. The world window keeps its values and now spans the new size.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace turtle {
 
@@ -9,8 +10,9 @@ namespace {
 
 int ClampInt(int v, int lo, int hi) noexcept { return v < lo ? lo : (v > hi ? hi : v); }
 
-// floor() of a value already known to lie within a few pixels of the raster, as an int.
-int FloorToInt(double v) noexcept { return static_cast<int>(std::floor(v)); }
+// floor() of a value that lies in [0, size] after clipping, or a hair below 0 through rounding,
+// where the result is clamped to the raster anyway: truncation is enough and needs no libm call.
+int FloorToInt(double v) noexcept { return static_cast<int>(v); }
 
 // Liang-Barsky clipping of the segment against [0, w] × [0, h]. Works in doubles on finite
 // input, so nothing here can overflow an integer. Returns false when nothing is left.
@@ -65,9 +67,20 @@ std::uint32_t Raster::Pixel(int x, int y) const noexcept {
   return pixels_[static_cast<std::size_t>(y) * width_ + x];
 }
 
+void Raster::ClearDirty() noexcept {
+  dirtyLeft_ = dirtyTop_ = std::numeric_limits<int>::max();
+  dirtyRight_ = dirtyBottom_ = std::numeric_limits<int>::min();
+  lastPixelX_ = lastPixelY_ = -1;
+}
+
+PixelRect Raster::Dirty() const noexcept {
+  if (dirtyLeft_ >= dirtyRight_ || dirtyTop_ >= dirtyBottom_) return {};
+  return {dirtyLeft_, dirtyTop_, dirtyRight_, dirtyBottom_};
+}
+
 void Raster::Fill(std::uint32_t argb) noexcept {
   std::fill(pixels_.begin(), pixels_.end(), argb);
-  MarkDirty(0, 0, width_, height_);
+  if (!pixels_.empty()) MarkDirty(0, 0, width_, height_);
 }
 
 void Raster::Resize(int width, int height, std::uint32_t fillArgb) {
@@ -83,30 +96,20 @@ void Raster::Resize(int width, int height, std::uint32_t fillArgb) {
   pixels_ = std::move(resized);
   width_ = width;
   height_ = height;
-  dirty_ = {};
-  MarkDirty(0, 0, width_, height_);
-}
-
-void Raster::MarkDirty(int left, int top, int right, int bottom) noexcept {
-  if (right <= left || bottom <= top) return;
-  if (dirty_.Empty()) {
-    dirty_ = {left, top, right, bottom};
-    return;
-  }
-  dirty_.left = std::min(dirty_.left, left);
-  dirty_.top = std::min(dirty_.top, top);
-  dirty_.right = std::max(dirty_.right, right);
-  dirty_.bottom = std::max(dirty_.bottom, bottom);
+  widthF_ = width;
+  heightF_ = height;
+  ClearDirty();
+  if (!pixels_.empty()) MarkDirty(0, 0, width_, height_);
 }
 
 PixelRect Raster::TakeDirty() noexcept {
-  const PixelRect taken = dirty_;
-  dirty_ = {};
+  const PixelRect taken = Dirty();
+  ClearDirty();
   return taken;
 }
 
-void Raster::Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept {
-  if (penWidth <= 1) {
+inline void Raster::Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept {
+  if (penWidth <= 1) [[likely]] {
     pixels_[static_cast<std::size_t>(y) * width_ + x] = argb;
     return;
   }
@@ -121,16 +124,18 @@ void Raster::Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept {
   }
 }
 
-void Raster::DrawLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
-                      int penWidth) noexcept {
-  if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
+void Raster::DrawLongLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
+                          int penWidth) noexcept {
   if (width_ <= 0 || height_ <= 0) return;
-  const double w = width_;
-  const double h = height_;
-  // The common case, a short segment well inside, needs no clipping.
+  const double w = widthF_;
+  const double h = heightF_;
+  // A segment inside needs no clipping (and is finite); the rest are clipped if finite.
   const bool inside = x0 >= 0.0 && x0 < w && x1 >= 0.0 && x1 < w && y0 >= 0.0 && y0 < h &&
                       y1 >= 0.0 && y1 < h;
-  if (!inside && !ClipSegment(x0, y0, x1, y1, w, h)) return;
+  if (!inside) {
+    if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
+    if (!ClipSegment(x0, y0, x1, y1, w, h)) return;
+  }
 
   // From here every coordinate lies in [0, w] × [0, h]. A point exactly on the right or bottom
   // edge belongs to the last pixel, hence the clamps.

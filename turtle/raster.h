@@ -49,20 +49,57 @@ class Raster {
   // A zero-length segment lights the pixel under it. Only the part inside the raster is drawn;
   // a segment with a NaN or infinite coordinate draws nothing. Allocates nothing.
   void DrawLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
-                int penWidth = 1) noexcept;
+                int penWidth = 1) noexcept {
+    // Most segments of a sweep are shorter than a pixel: both ends inside, in one pixel.
+    // The comparisons also turn away NaN, so only finite, non-negative values are truncated.
+    if (penWidth <= 1 && x0 >= 0.0 && x0 < widthF_ && y0 >= 0.0 && y0 < heightF_ &&
+        x1 >= 0.0 && x1 < widthF_ && y1 >= 0.0 && y1 < heightF_) {
+      const int i = static_cast<int>(x0);
+      const int j = static_cast<int>(y0);
+      if (i == static_cast<int>(x1) && j == static_cast<int>(y1)) {
+        pixels_[static_cast<std::size_t>(j) * width_ + i] = argb;
+        // Runs of segments fall in the same pixel; it is in the changed box already.
+        if (i != lastPixelX_ || j != lastPixelY_) {
+          lastPixelX_ = i;
+          lastPixelY_ = j;
+          MarkDirty(i, j, i + 1, j + 1);
+        }
+        return;
+      }
+    }
+    DrawLongLine(x0, y0, x1, y1, argb, penWidth);
+  }
 
   // The rectangle changed since the last call, and forgets it.
   PixelRect TakeDirty() noexcept;
-  [[nodiscard]] const PixelRect& Dirty() const noexcept { return dirty_; }
+  [[nodiscard]] PixelRect Dirty() const noexcept;
 
  private:
-  void MarkDirty(int left, int top, int right, int bottom) noexcept;
+  void DrawLongLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
+                    int penWidth) noexcept;
   void Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept;
+  // Grows the changed box; left/top inclusive, right/bottom exclusive, already on the raster.
+  void MarkDirty(int left, int top, int right, int bottom) noexcept {
+    dirtyLeft_ = left < dirtyLeft_ ? left : dirtyLeft_;
+    dirtyTop_ = top < dirtyTop_ ? top : dirtyTop_;
+    dirtyRight_ = right > dirtyRight_ ? right : dirtyRight_;
+    dirtyBottom_ = bottom > dirtyBottom_ ? bottom : dirtyBottom_;
+  }
+  void ClearDirty() noexcept;
 
   int width_ = 0;
   int height_ = 0;
+  double widthF_ = 0.0;  // the size again as doubles, for the per-segment comparisons
+  double heightF_ = 0.0;
   std::vector<std::uint32_t> pixels_;  // width_ * height_, row-major
-  PixelRect dirty_;                    // within [0, width_) × [0, height_), or empty
+  // The changed box; empty (left > right) when nothing changed, so growing it needs no test.
+  int dirtyLeft_ = 0;
+  int dirtyTop_ = 0;
+  int dirtyRight_ = 0;
+  int dirtyBottom_ = 0;
+  // The last single pixel added to the changed box since it was cleared, or -1.
+  int lastPixelX_ = -1;
+  int lastPixelY_ = -1;
 };
 
 }  // namespace turtle

@@ -5,10 +5,12 @@
 // and handed to the target in single precision. It never pumps events and never allocates.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "turtle/canvas.h"
 #include "turtle/colour_value.h"
+#include "turtle/single_precision.h"
 
 namespace turtle {
 
@@ -32,10 +34,28 @@ class Turtle {
   // Places the turtle; draws nothing, leaves PenColor and LineCount alone.
   void SetTurtle(double x, double y, double heading) noexcept;
   // Heading += angleDegrees; negative turns clockwise (under a y-up world window).
-  void Turn(double angleDegrees) noexcept;
+  void Turn(double angleDegrees) noexcept { Heading = Heading + angleDegrees; }
   // Moves distance along the heading (backwards when negative; zero still draws a segment of
   // zero length and counts toward the refresh), drawing the segment in PenColor.
-  void Forward(double distance);
+  void Forward(double distance) {
+    const Direction& d = DirectionOf(Heading);
+    const double nx = d.cos * distance + PosX;
+    const double ny = d.sin * distance + PosY;
+    // The canvas takes single precision; the turtle keeps the doubles, so rounding to float
+    // never accumulates along a curve (TurtleTest.KeepsDoublesWhileHandingFloatsToTheCanvas).
+    if (canvas_ != nullptr) {
+      canvas_->Line(ToSingle(PosX), ToSingle(PosY), ToSingle(nx), ToSingle(ny), PenColor);
+    } else {
+      target_->Line(ToSingle(PosX), ToSingle(PosY), ToSingle(nx), ToSingle(ny), PenColor);
+    }
+    PosX = nx;
+    PosY = ny;
+    // Counting 1..100 and wrapping on the 101st segment refreshes after every 101st, not 100th
+    // (TurtleTest.RefreshesAfterEvery101stSegment).
+    LineCount = static_cast<std::int16_t>(LineCount + 1);
+    if (LineCount > 100) LineCount = 0;
+    if (LineCount == 0) target_->Refresh();
+  }
 
  private:
   struct Direction {
@@ -46,9 +66,18 @@ class Turtle {
   // cos and sin of a heading, from a small cache keyed on the heading's exact bits: a curve
   // turns through only a handful of headings, and a cached pair is the very value std::cos
   // and std::sin give, so the cache changes no result.
-  const Direction& DirectionOf(double heading) noexcept;
+  const Direction& DirectionOf(double heading) noexcept {
+    const auto bits = std::bit_cast<std::uint64_t>(heading);
+    // Fibonacci hashing: the top six bits of the product spread nearby headings apart.
+    Direction& slot = directions_[(bits * 0x9E3779B97F4A7C15ull) >> 58];
+    if (slot.headingBits != bits) [[unlikely]] Compute(slot, heading);
+    return slot;
+  }
+  static void Compute(Direction& slot, double heading) noexcept;
 
   LineTarget* target_;
+  // The same target when it is the real canvas, called directly so its Line inlines here.
+  Canvas* canvas_;
   std::array<Direction, 64> directions_;
 };
 
