@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <cmath>
 
+#include "app/x11_pusher.h"
+
 namespace app {
 
 namespace {
@@ -37,6 +39,8 @@ CanvasWidget::CanvasWidget(QSize clientSize, QWidget* parent)
   rasterRatio_ = 1.0;
   matchRasterToScreen();
 }
+
+CanvasWidget::~CanvasWidget() = default;
 
 QSize CanvasWidget::sizeHint() const {
   return QSize(ToDevice(canvas_.Image().Width(), 1.0 / rasterRatio_) + 2 * kBorder,
@@ -80,14 +84,34 @@ void CanvasWidget::showDirty(const turtle::PixelRect& dirty) {
   const int top = static_cast<int>(std::floor(dirty.top / rasterRatio_));
   const int right = static_cast<int>(std::ceil(dirty.right / rasterRatio_));
   const int bottom = static_cast<int>(std::ceil(dirty.bottom / rasterRatio_));
-  // repaint, not update: the screen must be current when Refresh returns, mid-curve, without
-  // running any other event.
-  repaint(QRect(origin.x() + left, origin.y() + top, right - left, bottom - top));
+  const QRect logical(origin.x() + left, origin.y() + top, right - left, bottom - top);
+
+  // The screen must be current when Refresh returns, mid-curve, without running any other
+  // event. On X11 the changed pixels go straight to the window (one PutImage, not awaited);
+  // Qt's own buffer for the window is told to catch up at the next event pump, so a later
+  // expose or repaint shows the same picture. Elsewhere, a synchronous repaint of the area.
+  if (isVisible() && window()->winId() != pusherTriedFor_) {
+    pusherTriedFor_ = window()->winId();
+    pusher_ = X11Pusher::Create(window());
+  }
+  if (pusher_ != nullptr && isVisible()) {
+    const QPoint inWindow = mapTo(window(), origin);
+    pusher_->Push(canvas_.Image(), dirty,
+                  QPoint(static_cast<int>(std::lround(inWindow.x() * rasterRatio_)) + dirty.left,
+                         static_cast<int>(std::lround(inWindow.y() * rasterRatio_)) + dirty.top));
+    if (!pushedNotPainted_.contains(logical)) {
+      pushedNotPainted_ |= logical;
+      update(pushedNotPainted_);
+    }
+    return;
+  }
+  repaint(logical);
 }
 
 void CanvasWidget::paintEvent(QPaintEvent* e) {
   // A screen change can alter the ratio without a resize (older Qt sends no event for it).
   matchRasterToScreen();
+  if (e->rect().contains(pushedNotPainted_)) pushedNotPainted_ = QRect();
   QPainter painter(this);
   const QRect client = contentsRect();
   if (!client.contains(e->rect())) drawFrame(&painter);

@@ -5,10 +5,13 @@
 // exposed part of the raster; the canvas's Refresh repaints just the changed rectangle, at once.
 
 #include <QFrame>
+#include <memory>
 
 #include "turtle/canvas.h"
 
 namespace app {
+
+class X11Pusher;
 
 class CanvasWidget final : public QFrame {
   Q_OBJECT
@@ -16,6 +19,7 @@ class CanvasWidget final : public QFrame {
  public:
   // clientSize: the logical size of the area inside the border.
   CanvasWidget(QSize clientSize, QWidget* parent = nullptr);
+  ~CanvasWidget() override;
 
   [[nodiscard]] turtle::Canvas& canvas() noexcept { return canvas_; }
   [[nodiscard]] const turtle::Canvas& canvas() const noexcept { return canvas_; }
@@ -35,6 +39,10 @@ class CanvasWidget final : public QFrame {
 
   turtle::Canvas canvas_;
   qreal rasterRatio_ = 1.0;  // the device pixel ratio the raster was sized for
+  // The direct path to an X11 window, when there is one; see showDirty.
+  std::unique_ptr<X11Pusher> pusher_;
+  WId pusherTriedFor_ = 0;  // the window a pusher was last made (or refused) for
+  QRect pushedNotPainted_;  // logical area pushed directly that Qt's own buffer has not caught up on
 };
 
 }  // namespace app
