@@ -86,6 +86,9 @@ void Form1::runSweep(const SweepPlan& plan) {
                  [] { QCoreApplication::processEvents(); }};
   ++runningSweeps_;
   RunSweep(plan, host);
+  // Whatever was drawn after the last refresh point, or a clear with nothing drawn after it,
+  // reaches the screen now that the handler ends, as the next repaint would show it.
+  Picture1->canvas().Refresh();
   --runningSweeps_;
 }
 

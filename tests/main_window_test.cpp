@@ -160,6 +160,16 @@ TEST_F(MainWindowTest, StyleThreeWithANegativeMaximumLeavesTheCanvasBlack) {
   EXPECT_EQ(countColour(Qt::black), 573 * 413);
 }
 
+// A sweep that draws nothing after clearing, or ends between refresh points, must still leave
+// the screen showing the retained image once its handler returns.
+TEST_F(MainWindowTest, EverythingASweepChangedIsOnScreenWhenItEnds) {
+  click("Command1");
+  EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
+  type("Text2", QStringLiteral("-5"));
+  click("Command4");
+  EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
+}
+
 TEST_F(MainWindowTest, TextThatIsNotANumberReadsAsZero) {
   type("Text1", QStringLiteral("abc"));
   type("Text2", QStringLiteral("x90"));
