@@ -36,7 +36,6 @@ CanvasWidget::CanvasWidget(QSize clientSize, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   canvas_.SetRefreshHandler([this](const turtle::PixelRect& dirty) { showDirty(dirty); });
   resize(clientSize + QSize(2 * kBorder, 2 * kBorder));
-  rasterRatio_ = 1.0;
   matchRasterToScreen();
 }
 
