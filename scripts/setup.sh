@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libxcb1-dev
               fonts-ipafont-gothic python3)
-test_packages=(desktop-file-utils appstream xvfb xdotool imagemagick x11-utils libx11-dev
+test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
                clang libclang-rt-14-dev)
 
 case "${1:-}" in
@@ -32,4 +32,4 @@ fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
