@@ -17,18 +17,19 @@ void DrawKoch3(turtle::Turtle& t, const SweepState&, double angleDegrees) {
   curves::Koch3(t, kSweepDepth, angleDegrees, kSweepLength);
 }
 
-}  // namespace
-
-const SweepPlan kDrawSweep{true, -1.0, curves::Color1, DrawKoch1, true};
-const SweepPlan kStyle2Sweep{false, +1.0, curves::Color2, DrawKoch2, true};
-const SweepPlan kStyle3Sweep{false, -1.0, curves::Color3, DrawKoch3, false};
-
+// The closing curve: the classic Koch curve in yellow from the origin.
 void DrawClosingCurve(turtle::Turtle& t, const SweepState& state) {
   t.SetTurtle(0, 0, 0);
   t.PenColor = turtle::kYellow;
   // Koch1 at 60° is the classic curve whichever branch Style1MaxAngle selects.
   curves::Koch1(t, state.Style1MaxAngle, kSweepDepth, 60.0, kSweepLength);
 }
+
+}  // namespace
+
+const SweepPlan kDrawSweep{true, -1.0, curves::Color1, DrawKoch1, true};
+const SweepPlan kStyle2Sweep{false, +1.0, curves::Color2, DrawKoch2, true};
+const SweepPlan kStyle3Sweep{false, -1.0, curves::Color3, DrawKoch3, false};
 
 SweepEnd RunSweep(const SweepPlan& plan, SweepHost& host) {
   SweepState& state = host.state;

@@ -57,7 +57,4 @@ enum class SweepEnd { RanOut, Stopped };
 // which case nothing more is drawn. Does nothing and returns Stopped if the window is closing.
 SweepEnd RunSweep(const SweepPlan& plan, SweepHost& host);
 
-// The closing curve alone: the classic Koch curve in yellow from the origin.
-void DrawClosingCurve(turtle::Turtle& t, const SweepState& state);
-
 }  // namespace app
