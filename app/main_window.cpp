@@ -84,12 +84,10 @@ void Form1::runSweep(const SweepPlan& plan) {
   SweepHost host{Picture1->canvas(), turtle_, state_, [this] { return NumberIn(Text1); },
                  [this] { return NumberIn(Text2); },
                  [] { QCoreApplication::processEvents(); }};
-  ++runningSweeps_;
-  RunSweep(plan, host);
+  if (RunSweep(plan, host) == SweepEnd::NotStarted) return;
   // Whatever was drawn after the last refresh point, or a clear with nothing drawn after it,
   // reaches the screen now that the handler ends, as the next repaint would show it.
   Picture1->canvas().Refresh();
-  --runningSweeps_;
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

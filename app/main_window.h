@@ -25,7 +25,7 @@ class Form1 final : public QWidget {
 
   [[nodiscard]] const SweepState& sweepState() const noexcept { return state_; }
   [[nodiscard]] const turtle::Turtle& turtleState() const noexcept { return turtle_; }
-  [[nodiscard]] bool sweeping() const noexcept { return runningSweeps_ > 0; }
+  [[nodiscard]] bool sweeping() const noexcept { return state_.RunningSweeps > 0; }
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -49,7 +49,6 @@ class Form1 final : public QWidget {
 
   turtle::Turtle turtle_;
   SweepState state_;
-  int runningSweeps_ = 0;  // sweeps on the stack, counting nested ones
 };
 
 }  // namespace app

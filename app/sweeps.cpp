@@ -34,6 +34,15 @@ const SweepPlan kStyle3Sweep{false, -1.0, curves::Color3, DrawKoch3, false};
 SweepEnd RunSweep(const SweepPlan& plan, SweepHost& host) {
   SweepState& state = host.state;
   if (state.Closing) return SweepEnd::Stopped;
+  if (state.RunningSweeps >= kMaxRunningSweeps) return SweepEnd::NotStarted;
+  // Counted down on every way out, so the count is right again when this sweep has ended.
+  struct Running {
+    int& count;
+    explicit Running(int& c) : count(++c) {}
+    ~Running() { --count; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+  } running(state.RunningSweeps);
 
   host.canvas.SetWorld(-10, 210, 310, -10);
   host.canvas.SetBackColor(turtle::kBlack);

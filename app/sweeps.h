@@ -14,12 +14,21 @@
 
 namespace app {
 
+// How many sweeps may be running at once, one inside another's event pump. Every press of a
+// sweep button during a sweep starts a nested one, and each level holds the pump, the event
+// dispatch, the click handler and this loop on the one thread's stack; a few thousand presses
+// (a bouncing key, an automation tool) would exhaust it. 32 levels stay far inside a 1 MB main
+// thread stack even in sanitizer builds, and are more than any person clicks during one sweep.
+// At the bound a sweep button starts nothing and the running sweeps go on.
+inline constexpr int kMaxRunningSweeps = 32;
+
 // State shared by every sweep of one window, all zero when the window is created.
 struct SweepState {
   std::int16_t StopRequested = 0;  // 0 false, -1 true; set by the stop button
   double Style1MaxAngle = 0.0;     // from the first box, read by the Draw sweep; used by Koch1
   double SweepMaxAngle = 0.0;      // from the second box, read by every sweep
   bool Closing = false;            // the window is closing: every sweep ends at its next check
+  int RunningSweeps = 0;           // sweeps on the stack, nested ones included; at most the bound
 };
 
 // One button's sweep. The three sweeps differ only in these fields.
@@ -49,12 +58,13 @@ struct SweepHost {
   std::function<void()> pumpEvents;
 };
 
-enum class SweepEnd { RanOut, Stopped };
+enum class SweepEnd { RanOut, Stopped, NotStarted };
 
 // Runs one sweep to its end: prepares the canvas (world window -10..310 × 210..-10, black,
 // cleared, one-pixel pen), resets LineCount, reads the inputs, clears StopRequested, then draws
 // curve after curve. Returns Stopped when a stop or close was found at the top of a pass, in
-// which case nothing more is drawn. Does nothing and returns Stopped if the window is closing.
+// which case nothing more is drawn. Does nothing and returns Stopped if the window is closing,
+// or NotStarted when kMaxRunningSweeps sweeps are running already.
 SweepEnd RunSweep(const SweepPlan& plan, SweepHost& host);
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -215,6 +216,49 @@ TEST(SweepTest, OneStopEndsEveryRunningSweepInnermostFirst) {
   ends.push_back(b.Run(app::kDrawSweep));
   EXPECT_EQ(ends, (std::vector<SweepEnd>{SweepEnd::Stopped, SweepEnd::Stopped}));
   EXPECT_EQ(b.pumps, 4);  // the outer one finds it at the check after the pump that ran the inner
+}
+
+// A storm of presses, each handled in whichever pump runs next: nesting stops at the bound, the
+// presses there start nothing, and the sweeps already running finish with their own bounds.
+TEST(SweepTest, PressesPastTheNestingBoundStartNothingAndRunningSweepsGoOn) {
+  Bench b;
+  b.text2 = 3;  // the outer sweep: four passes
+  int presses = 40;
+  int deepest = 0;
+  int refused = 0;
+  b.onPump = [&](Bench& self) {
+    deepest = std::max(deepest, self.state.RunningSweeps);
+    self.text2 = 0;  // every nested sweep: one pass
+    if (presses == 0) return;
+    --presses;
+    if (self.Run(app::kStyle3Sweep) == SweepEnd::NotStarted) ++refused;
+  };
+  EXPECT_EQ(b.Run(app::kStyle3Sweep), SweepEnd::RanOut);
+  EXPECT_EQ(deepest, app::kMaxRunningSweeps);
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(b.state.RunningSweeps, 0);
+  const int nested = 40 - refused;
+  EXPECT_EQ(b.pumps, 4 + nested);
+  EXPECT_EQ(b.counter.lines, (4 + nested) * std::int64_t{78125});
+}
+
+TEST(SweepTest, OneStopEndsEverySweepUpToTheBound) {
+  Bench b;
+  std::vector<SweepEnd> ends;
+  b.onPump = [&ends](Bench& self) {
+    if (self.state.RunningSweeps < app::kMaxRunningSweeps) {
+      ends.push_back(self.Run(app::kDrawSweep));
+      return;
+    }
+    self.state.StopRequested = -1;
+    // A press at the bound must not clear the stop that was just requested.
+    EXPECT_EQ(self.Run(app::kDrawSweep), SweepEnd::NotStarted);
+  };
+  ends.push_back(b.Run(app::kDrawSweep));
+  ASSERT_EQ(ends.size(), static_cast<std::size_t>(app::kMaxRunningSweeps));
+  for (const SweepEnd end : ends) EXPECT_EQ(end, SweepEnd::Stopped);
+  EXPECT_EQ(b.counter.lines, 0);
+  EXPECT_EQ(b.state.RunningSweeps, 0);
 }
 
 TEST(SweepTest, ClosingTheWindowEndsEverySweepAndBlocksNewOnes) {

@@ -379,6 +379,15 @@ class Program:
     def key(self, *keys: str) -> None:
         run_tool(["xdotool", "key", "--clearmodifiers", *keys])
 
+    def key_burst(self, key: str, count: int) -> None:
+        """`count` distinct presses and releases of one key, 2 ms apart: any closer and X gives
+        a release and the next press the same time stamp, which reads as auto-repeat."""
+        run_tool(["xdotool", "key", "--delay", "2", *([key] * count)], timeout=120 * self.scale)
+
+    def click_burst(self, rect, count: int) -> None:
+        run_tool(["xdotool", *self.move_args(rect), "click", "--repeat", str(count),
+                  "--delay", "1", "1"], timeout=120 * self.scale)
+
     def type_text(self, text: str, delay_ms: int = 12) -> None:
         if text:
             run_tool(["xdotool", "type", "--delay", str(delay_ms), "--", text],
@@ -963,6 +972,40 @@ class Suite:
             raise ValueError(part)
         self.case(f"{part}: still alive and drawing afterwards", still_responsive)
 
+    def group_storm(self, p: Program) -> None:
+        """Thousands of distinct presses of a sweep button, and a click storm round the sweep
+        buttons. Each press during a sweep starts another sweep nested inside it, up to the
+        program's bound; past it a press starts nothing. The program must live through both,
+        and once the presses stop, one stop must end every running sweep."""
+        p.wait_settled("the window to finish painting")
+
+        def stop_settles(what: str) -> None:
+            check(p.alive(), f"the program died during {what}\n{p.output()}")
+            p.click(COMMAND3)
+            p.wait_settled(f"one stop to end every sweep after {what}", timeout=60)
+            share = p.busy_for(1.5)
+            check(share < 0.25, f"still busy after {what} and a stop ({share:.0%} of a CPU)")
+
+        def key_storm():
+            p.click(COMMAND2)  # gives 形式２ the focus, and starts its sweep
+            for _ in range(16):
+                p.key_burst("space", 250)
+            stop_settles("4,000 presses of Space on 形式２")
+
+        def click_storm():
+            for _ in range(4):
+                for button in (COMMAND1, COMMAND2, COMMAND4):
+                    p.click_burst(button, 100)
+            stop_settles("1,200 clicks round the sweep buttons")
+
+        def draws_as_before():
+            shot = p.sweep_and_settle(COMMAND1, "a Draw sweep after the storms")
+            check(p.canvas(shot).count(is_yellow) > 1000, "the yellow edge is missing")
+
+        self.case("storm: 4,000 presses of Space, then one stop", key_storm)
+        self.case("storm: 1,200 clicks round the sweep buttons, then one stop", click_storm)
+        self.case("storm: the Draw sweep still draws its fan", draws_as_before)
+
     # ---------------------------------------------------------------- (e) closing
 
     def closing_case(self, name: str, before_close) -> None:
@@ -1013,7 +1056,15 @@ class Suite:
         self.closing_case("close: while idle", idle)
         self.closing_case("close: right after clicking Draw", during_draw)
         self.closing_case("close: during an endless Draw sweep", during_endless_draw)
+        def at_the_nesting_bound(p):
+            p.click(COMMAND2)
+            for _ in range(8):
+                p.key_burst("space", 250)
+            check(p.alive(), f"the program died during 2,000 presses\n{p.output()}")
+
         self.closing_case("close: during Draw started inside a style-2 sweep", during_nested)
+        self.closing_case("close: with sweeps nested to the bound by 2,000 presses",
+                          at_the_nesting_bound)
 
     def run(self) -> None:
         self.group("layout", self.group_layout)
@@ -1021,6 +1072,7 @@ class Suite:
         self.group("negative", self.group_negative)
         for part in ("robustness-text", "robustness-1e999", "robustness-long-line"):
             self.group(part, lambda p, part=part: self.group_robustness(p, part))
+        self.group("storm", self.group_storm)
         self.group_close()
 
 
