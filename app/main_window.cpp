@@ -17,7 +17,7 @@ namespace {
 // Layout in logical pixels (15 twips each): the client area and every control's rectangle.
 constexpr QSize kClientSize(799, 460);
 constexpr QRect kPicture1(16, 8, 577, 417);
-constexpr QSize kPicture1Inside(573, 413);
+constexpr QSize kPicture1Inside(kCanvasWidth, kCanvasHeight);
 constexpr QRect kCommand1(640, 8, 73, 25);
 constexpr QRect kText1(680, 40, 41, 25);
 constexpr QRect kLabel1(608, 48, 73, 17);

@@ -44,7 +44,7 @@ SweepEnd RunSweep(const SweepPlan& plan, SweepHost& host) {
     Running& operator=(const Running&) = delete;
   } running(state.RunningSweeps);
 
-  host.canvas.SetWorld(-10, 210, 310, -10);
+  host.canvas.SetWorld(kSweepWorld.x1, kSweepWorld.y1, kSweepWorld.x2, kSweepWorld.y2);
   host.canvas.SetBackColor(turtle::kBlack);
   host.canvas.Cls();
   host.canvas.SetDrawWidth(1);

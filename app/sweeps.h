@@ -47,6 +47,19 @@ extern const SweepPlan kStyle3Sweep;  // "形式3": Koch3, Color3, downward, no 
 inline constexpr std::int16_t kSweepDepth = 7;
 inline constexpr double kSweepLength = 300.0;
 
+// The canvas the sweeps are drawn on: the window's picture box inside its border, in logical
+// pixels. A screen with device pixel ratio N (or a render at scale N) has N times as many
+// device pixels each way, under the same world window.
+inline constexpr int kCanvasWidth = 573;
+inline constexpr int kCanvasHeight = 413;
+
+// The world window every sweep sets, as its top-left and bottom-right corners: x from -10 at
+// the left edge to 310 at the right, y from 210 at the top down to -10 at the bottom.
+struct WorldCorners {
+  double x1, y1, x2, y2;
+};
+inline constexpr WorldCorners kSweepWorld{-10, 210, 310, -10};
+
 // What a sweep works on: the window's canvas, turtle and shared state, the numbers in its two
 // boxes (read when the sweep starts) and its event pump.
 struct SweepHost {
