@@ -29,11 +29,6 @@ int RunApplication(int argc, char** argv) {
     std::fputs("vornlace: no display to show the window on (DISPLAY is not set).\n", stderr);
     return EXIT_FAILURE;
   }
-  // Where the canvas repaints through Qt (a Refresh shows a few changed pixels, 70,000 times a
-  // sweep), X11's shared-memory transport makes each flush wait for a round trip to the server;
-  // plain PutImage does not wait, which is several times faster. A user's own setting wins.
-  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
-
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
   QApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));

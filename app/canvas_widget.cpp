@@ -4,9 +4,9 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <chrono>
 #include <cmath>
-
-#include "app/x11_pusher.h"
 
 namespace app {
 
@@ -14,48 +14,59 @@ namespace {
 
 constexpr int kBorder = 2;  // a thin sunken panel: two pixels on each side
 
-int ToDevice(int logical, qreal ratio) { return static_cast<int>(std::lround(logical * ratio)); }
-
 turtle::ColorValue FromQColor(const QColor& c) {
   return turtle::PackColor(c.red(), c.green(), c.blue());
 }
+
+turtle::PresentPacer::Nanoseconds SteadyNow() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// The device pixel edge of a logical coordinate. Qt rounds the border's rectangles the same
+// way, so the raster meets the border with neither a gap nor an overlap at any ratio.
+int DeviceEdge(qreal logical, qreal ratio) { return qRound(logical * ratio); }
 
 }  // namespace
 
 CanvasWidget::CanvasWidget(QSize clientSize, QWidget* parent)
     : QFrame(parent),
       canvas_(clientSize.width(), clientSize.height(),
-              FromQColor(palette().color(QPalette::Window))) {
+              FromQColor(palette().color(QPalette::Window))),
+      pacer_(SteadyNow) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(kBorder);
   // Every pixel is painted from the raster or the border, so Qt need not clear anything first;
-  // that keeps a Refresh down to copying the changed pixels.
+  // that keeps a present down to copying the changed pixels.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setAttribute(Qt::WA_StaticContents);
   setFocusPolicy(Qt::StrongFocus);
-  canvas_.SetRefreshHandler([this](const turtle::PixelRect& dirty) { showDirty(dirty); });
+  canvas_.SetRefreshHandler([this](const turtle::PixelRect& changed) { onRefresh(changed); });
   resize(clientSize + QSize(2 * kBorder, 2 * kBorder));
   matchRasterToScreen();
 }
 
-CanvasWidget::~CanvasWidget() = default;
-
 QSize CanvasWidget::sizeHint() const {
-  return QSize(ToDevice(canvas_.Image().Width(), 1.0 / rasterRatio_) + 2 * kBorder,
-               ToDevice(canvas_.Image().Height(), 1.0 / rasterRatio_) + 2 * kBorder);
+  return QSize(qRound(canvas_.Image().Width() / rasterRatio_) + 2 * kBorder,
+               qRound(canvas_.Image().Height() / rasterRatio_) + 2 * kBorder);
 }
 
 QColor CanvasWidget::colourAt(QPoint logical) const {
-  const QPoint device(ToDevice(logical.x(), rasterRatio_), ToDevice(logical.y(), rasterRatio_));
-  return QColor::fromRgb(canvas_.Image().Pixel(device.x(), device.y()));
+  const QPoint client = mapTo(window(), contentsRect().topLeft());
+  const int x = DeviceEdge(client.x() + logical.x(), rasterRatio_) - clientDeviceOrigin_.x();
+  const int y = DeviceEdge(client.y() + logical.y(), rasterRatio_) - clientDeviceOrigin_.y();
+  return QColor::fromRgb(canvas_.Image().Pixel(x, y));
 }
 
 void CanvasWidget::matchRasterToScreen() {
   const qreal ratio = devicePixelRatioF();
-  const QSize client = contentsRect().size();
-  const int w = ToDevice(client.width(), ratio);
-  const int h = ToDevice(client.height(), ratio);
+  const QRect client(mapTo(window(), contentsRect().topLeft()), contentsRect().size());
+  const QPoint origin(DeviceEdge(client.left(), ratio), DeviceEdge(client.top(), ratio));
+  const int w = DeviceEdge(client.left() + client.width(), ratio) - origin.x();
+  const int h = DeviceEdge(client.top() + client.height(), ratio) - origin.y();
+  clientDeviceOrigin_ = origin;
   if (ratio == rasterRatio_ && w == canvas_.Image().Width() && h == canvas_.Image().Height()) {
     return;
   }
@@ -76,57 +87,82 @@ void CanvasWidget::resizeEvent(QResizeEvent* e) {
   matchRasterToScreen();
 }
 
-void CanvasWidget::showDirty(const turtle::PixelRect& dirty) {
-  // Device pixels to logical ones, rounded outward so no changed pixel is left behind.
-  const QPoint origin = contentsRect().topLeft();
-  const int left = static_cast<int>(std::floor(dirty.left / rasterRatio_));
-  const int top = static_cast<int>(std::floor(dirty.top / rasterRatio_));
-  const int right = static_cast<int>(std::ceil(dirty.right / rasterRatio_));
-  const int bottom = static_cast<int>(std::ceil(dirty.bottom / rasterRatio_));
-  const QRect logical(origin.x() + left, origin.y() + top, right - left, bottom - top);
+void CanvasWidget::moveEvent(QMoveEvent* e) {
+  QFrame::moveEvent(e);
+  matchRasterToScreen();
+}
 
-  // The screen must be current when Refresh returns, mid-curve, without running any other
-  // event. On X11 the changed pixels go straight to the window (one PutImage, not awaited);
-  // Qt's own buffer for the window is told to catch up at the next event pump, so a later
-  // expose or repaint shows the same picture. Elsewhere, a synchronous repaint of the area.
-  if (isVisible() && window()->winId() != pusherTriedFor_) {
-    pusherTriedFor_ = window()->winId();
-    pusher_ = X11Pusher::Create(window());
-  }
-  if (pusher_ != nullptr && isVisible()) {
-    const QPoint inWindow = mapTo(window(), origin);
-    pusher_->Push(canvas_.Image(), dirty,
-                  QPoint(static_cast<int>(std::lround(inWindow.x() * rasterRatio_)) + dirty.left,
-                         static_cast<int>(std::lround(inWindow.y() * rasterRatio_)) + dirty.top));
-    if (!pushedNotPainted_.contains(logical)) {
-      pushedNotPainted_ |= logical;
-      update(pushedNotPainted_);
-    }
-    return;
-  }
-  repaint(logical);
+QRect CanvasWidget::logicalCover(const turtle::PixelRect& raster) const {
+  // Qt paints the logical rectangle's device pixels and then flushes its own rounding of it, and
+  // at a fractional ratio the two can each miss an edge column; a margin of one device pixel's
+  // worth of logical pixels on every side covers both.
+  const qreal r = rasterRatio_;
+  const int grow = static_cast<int>(std::ceil(1.0 / r));
+  const int left = static_cast<int>(std::floor((clientDeviceOrigin_.x() + raster.left) / r));
+  const int top = static_cast<int>(std::floor((clientDeviceOrigin_.y() + raster.top) / r));
+  const int right = static_cast<int>(std::ceil((clientDeviceOrigin_.x() + raster.right) / r));
+  const int bottom = static_cast<int>(std::ceil((clientDeviceOrigin_.y() + raster.bottom) / r));
+  const QPoint inWindow = mapTo(window(), QPoint(0, 0));
+  return QRect(QPoint(left - grow, top - grow) - inWindow,
+               QPoint(right + grow - 1, bottom + grow - 1) - inWindow) &
+         rect();
+}
+
+void CanvasWidget::onRefresh(const turtle::PixelRect& changed) {
+  // A refresh point comes every 101 segments, tens of thousands of times a second; the screen
+  // shows one frame per refresh interval. So the changed area is presented when a frame is
+  // due, with a synchronous repaint that neither waits for the compositor nor runs any other
+  // event, and otherwise held and marked for Qt's next ordinary paint.
+  const turtle::PresentPacer::Decision decision = pacer_.Refresh(changed);
+  if (!decision.present.Empty()) repaint(logicalCover(decision.present));
+  if (!decision.mark.Empty()) update(logicalCover(decision.mark));
+}
+
+void CanvasWidget::presentNow() {
+  const turtle::PixelRect held = pacer_.Flush();
+  if (!held.Empty()) repaint(logicalCover(held));
 }
 
 void CanvasWidget::paintEvent(QPaintEvent* e) {
   // A screen change can alter the ratio without a resize (older Qt sends no event for it).
   matchRasterToScreen();
-  if (e->rect().contains(pushedNotPainted_)) pushedNotPainted_ = QRect();
+  if (const QScreen* s = screen()) pacer_.SetRefreshRate(s->refreshRate());
   QPainter painter(this);
   const QRect client = contentsRect();
   if (!client.contains(e->rect())) drawFrame(&painter);
 
   const turtle::Raster& raster = canvas_.Image();
-  if (raster.Width() == 0 || raster.Height() == 0) return;
+  const QRect exposed = e->rect() & client;
+  if (raster.Width() == 0 || raster.Height() == 0 || exposed.isEmpty()) return;
   // Wraps the raster's memory without copying it.
-  QImage image(reinterpret_cast<const uchar*>(raster.Bits()), raster.Width(), raster.Height(),
-               static_cast<qsizetype>(raster.Width()) * 4, QImage::Format_RGB32);
-  image.setDevicePixelRatio(rasterRatio_);
-  const QRect target = e->rect() & client;
-  if (target.isEmpty()) return;
-  const QRectF source((target.x() - client.x()) * rasterRatio_,
-                      (target.y() - client.y()) * rasterRatio_, target.width() * rasterRatio_,
-                      target.height() * rasterRatio_);
-  painter.drawImage(QRectF(target), image, source);
+  const QImage image(reinterpret_cast<const uchar*>(raster.Bits()), raster.Width(),
+                     raster.Height(), static_cast<qsizetype>(raster.Width()) * 4,
+                     QImage::Format_RGB32);
+
+  // Where the client area and the exposed part land in the paint device's own pixels (the
+  // window's backing store, or a pixmap when the widget is grabbed).
+  const QTransform toDevice = painter.deviceTransform();
+  if (toDevice.type() > QTransform::TxScale) {
+    painter.drawImage(QRectF(client), image);  // never the case for a widget; kept safe
+    return;
+  }
+  const QPointF clientTopLeft = toDevice.map(QPointF(client.topLeft()));
+  const QPoint origin(qRound(clientTopLeft.x()), qRound(clientTopLeft.y()));
+  const QRectF exposedDevice = toDevice.mapRect(QRectF(exposed));
+  const QRect source =
+      QRect(QPoint(static_cast<int>(std::floor(exposedDevice.left())) - origin.x(),
+                   static_cast<int>(std::floor(exposedDevice.top())) - origin.y()),
+            QPoint(static_cast<int>(std::ceil(exposedDevice.right())) - origin.x() - 1,
+                   static_cast<int>(std::ceil(exposedDevice.bottom())) - origin.y() - 1)) &
+      image.rect();
+  if (source.isEmpty()) return;
+  // Draws in device pixels: undoing the ratio leaves a translation, which lands on the whole
+  // pixel `origin`, so each raster pixel is copied to exactly one device pixel.
+  painter.setWorldTransform(QTransform::fromScale(1.0 / toDevice.m11(), 1.0 / toDevice.m22()));
+  painter.drawImage(QPointF(origin.x() + source.x() - toDevice.dx(),
+                            origin.y() + source.y() - toDevice.dy()),
+                    image, source);
+  pacer_.Painted({source.left(), source.top(), source.right() + 1, source.bottom() + 1});
 }
 
 }  // namespace app

@@ -26,6 +26,7 @@ constexpr QRect kLabel2(608, 80, 73, 17);
 constexpr QRect kCommand2(632, 120, 81, 25);
 constexpr QRect kCommand4(632, 152, 81, 25);
 constexpr QRect kCommand3(632, 184, 81, 25);
+constexpr int kCaptionPixels = 12;
 
 template <class W>
 W* Place(W* widget, const char* name, const QRect& geometry) {
@@ -59,6 +60,17 @@ Form1::Form1(QWidget* parent)
   setWindowTitle(QStringLiteral("Form1"));
   resize(kClientSize);
 
+  // The controls stand at fixed pixel rectangles sized for a 12-pixel font, so the captions
+  // take that size whatever the desktop's default size is, and keep the desktop's family (the
+  // Japanese glyphs come through font fallback). Larger text comes with a scaled display, which
+  // scales the whole layout alike.
+  QFont captions = font();
+  captions.setPixelSize(kCaptionPixels);
+  setFont(captions);
+  // Each label reaches one pixel into its box; the box stays on top.
+  Label1->stackUnder(Text1);
+  Label2->stackUnder(Text2);
+
   // Tab order: the canvas, Draw, the two boxes, style 2, stop, style 3 (the stop button comes
   // before style 3 here although it stands below it). Labels take no focus.
   QWidget::setTabOrder(Picture1, Command1);
@@ -85,9 +97,10 @@ void Form1::runSweep(const SweepPlan& plan) {
                  [this] { return NumberIn(Text2); },
                  [] { QCoreApplication::processEvents(); }};
   if (RunSweep(plan, host) == SweepEnd::NotStarted) return;
-  // Whatever was drawn after the last refresh point, or a clear with nothing drawn after it,
-  // reaches the screen now that the handler ends, as the next repaint would show it.
+  // Whatever was drawn after the last refresh point or held back by the pacing, or a clear with
+  // nothing drawn after it, reaches the screen now that the handler ends.
   Picture1->canvas().Refresh();
+  Picture1->presentNow();
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

@@ -27,8 +27,4 @@ struct EndPoint {
   friend bool operator==(const EndPoint&, const EndPoint&) = default;
 };
 
-// The canvas the program's window shows: the inside of Picture1, in pixels.
-inline constexpr int kCanvasWidth = 573;
-inline constexpr int kCanvasHeight = 413;
-
 }  // namespace bench

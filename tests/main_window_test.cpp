@@ -11,6 +11,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -143,6 +144,36 @@ TEST_F(MainWindowTest, CaptionsRenderWithoutMissingGlyphs) {
   }
 }
 
+// The controls stand at fixed pixel rectangles: whatever size the desktop's font has, every
+// caption fits inside its control, and each box stays on top of the label that reaches into it.
+TEST(MainWindowFontTest, CaptionsFitTheirControlsAtAnyDesktopFontSize) {
+  const QFont desktop = QApplication::font();
+  for (const int points : {8, 11, 13, 16}) {
+    QFont sized = desktop;
+    sized.setPointSize(points);
+    QApplication::setFont(sized);
+    Form1 window;
+    for (const char* name : {"Command1", "Label1", "Label2", "Command2", "Command3", "Command4"}) {
+      auto* w = window.findChild<QWidget*>(QLatin1String(name));
+      ASSERT_NE(w, nullptr) << name;
+      auto* label = qobject_cast<QLabel*>(w);
+      const QString text = label != nullptr ? label->text() : qobject_cast<QPushButton*>(w)->text();
+      const QFontMetrics metrics(w->font());
+      // A label's last column lies under its box; a button keeps a few pixels of bevel.
+      const int room = label != nullptr ? w->width() - 1 : w->width() - 8;
+      EXPECT_LE(metrics.horizontalAdvance(text), room) << name << " at " << points << " pt";
+      EXPECT_LE(metrics.height(), w->height()) << name << " at " << points << " pt";
+    }
+    for (const auto& [box, label] : {std::pair{"Text1", "Label1"}, {"Text2", "Label2"}}) {
+      const QRect l = window.findChild<QWidget*>(QLatin1String(label))->geometry();
+      const QWidget* top = window.childAt(QPoint(l.right(), l.center().y()));
+      ASSERT_NE(top, nullptr);
+      EXPECT_EQ(top->objectName(), QLatin1String(box)) << "at " << points << " pt";
+    }
+  }
+  QApplication::setFont(desktop);
+}
+
 TEST_F(MainWindowTest, DrawButtonFillsTheCanvasAndEndsWithTheYellowCurve) {
   type("Text2", QStringLiteral("10"));
   click("Command1");
@@ -165,9 +196,11 @@ TEST_F(MainWindowTest, StyleThreeWithANegativeMaximumLeavesTheCanvasBlack) {
 TEST_F(MainWindowTest, EverythingASweepChangedIsOnScreenWhenItEnds) {
   click("Command1");
   EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
+  EXPECT_TRUE(canvas()->pacer().Held().Empty());
   type("Text2", QStringLiteral("-5"));
   click("Command4");
   EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
+  EXPECT_TRUE(canvas()->pacer().Held().Empty());
 }
 
 TEST_F(MainWindowTest, TextThatIsNotANumberReadsAsZero) {

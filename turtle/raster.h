@@ -21,6 +21,13 @@ struct PixelRect {
   [[nodiscard]] bool Empty() const noexcept { return right <= left || bottom <= top; }
   [[nodiscard]] int Width() const noexcept { return Empty() ? 0 : right - left; }
   [[nodiscard]] int Height() const noexcept { return Empty() ? 0 : bottom - top; }
+  // The smallest rectangle holding both; an empty one adds nothing.
+  [[nodiscard]] PixelRect United(const PixelRect& o) const noexcept {
+    if (o.Empty()) return *this;
+    if (Empty()) return o;
+    return {left < o.left ? left : o.left, top < o.top ? top : o.top,
+            right > o.right ? right : o.right, bottom > o.bottom ? bottom : o.bottom};
+  }
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
