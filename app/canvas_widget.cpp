@@ -93,9 +93,10 @@ void CanvasWidget::moveEvent(QMoveEvent* e) {
 }
 
 QRect CanvasWidget::logicalCover(const turtle::PixelRect& raster) const {
-  // Qt paints the logical rectangle's device pixels and then flushes its own rounding of it, and
-  // at a fractional ratio the two can each miss an edge column; a margin of one device pixel's
-  // worth of logical pixels on every side covers both.
+  // Qt clips the repaint to the device pixels of the logical rectangle and flushes its own
+  // rounding of that rectangle; at a fractional ratio either can fall short of an edge column
+  // of the raster rectangle. A margin of one device pixel's worth of logical pixels on every
+  // side keeps both covering it (MainWindowTest.ScreenShowsEveryDevicePixelOfTheCanvas).
   const qreal r = rasterRatio_;
   const int grow = static_cast<int>(std::ceil(1.0 / r));
   const int left = static_cast<int>(std::floor((clientDeviceOrigin_.x() + raster.left) / r));

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
@@ -266,6 +267,59 @@ TEST_F(MainWindowTest, ScreenShowsTheRetainedImage) {
     }
   }
   EXPECT_GT(compared, 5000);
+}
+
+// What the X server shows, device pixel for device pixel: the canvas's raster fills exactly the
+// area inside the border, copied one to one, and a refresh of a single pixel reaches the screen
+// in any device column. Only a real screen tells: the offscreen platform's grab is cropped at
+// fractional ratios, and Wayland offers no grab.
+TEST_F(MainWindowTest, ScreenShowsEveryDevicePixelOfTheCanvas) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+    GTEST_SKIP() << "needs an X server";
+  }
+  const auto grab = [this] {
+    return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+  };
+  const turtle::Raster& raster = canvas()->canvas().Image();
+  // Style 3 with a negative maximum leaves the canvas all black: its black area is the client
+  // area as the screen shows it.
+  type("Text2", QStringLiteral("-5"));
+  click("Command4");
+  QApplication::processEvents();
+  QImage shot = grab();
+  // Searched within the picture box and a pixel around it, away from the captions' black text.
+  const qreal ratio = shot.devicePixelRatio();
+  const QRect box = canvas()->geometry();
+  const QRect searched = QRect(QPoint(0, 0), (box.bottomRight() + QPoint(2, 2)) * ratio) &
+                        shot.rect();
+  QRect black;
+  for (int y = 0; y < searched.height(); ++y)
+    for (int x = 0; x < searched.width(); ++x)
+      if (shot.pixel(x, y) == qRgb(0, 0, 0)) black |= QRect(x, y, 1, 1);
+  ASSERT_EQ(black.size(), QSize(raster.Width(), raster.Height()));
+
+  // Single pixels in ten neighbouring device columns, each refreshed and presented on its own.
+  for (int k = 0; k < 10; ++k) {
+    canvas()->canvas().Image().DrawLine(101.5 + k, 40.5 + k, 101.5 + k, 40.5 + k, 0xffffffffu);
+    canvas()->canvas().Refresh();
+    canvas()->presentNow();
+  }
+  shot = grab();
+  for (int k = 0; k < 10; ++k) {
+    EXPECT_EQ(shot.pixel(black.left() + 101 + k, black.top() + 40 + k), 0xffffffffu)
+        << "device column " << 101 + k << " did not reach the screen";
+  }
+
+  type("Text2", QStringLiteral("10"));
+  click("Command1");
+  QApplication::processEvents();
+  shot = grab();
+  int differing = 0;
+  for (int y = 0; y < raster.Height(); ++y)
+    for (int x = 0; x < raster.Width(); ++x)
+      differing += shot.pixel(black.left() + x, black.top() + y) != raster.Pixel(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 #if defined(__GLIBC__)
