@@ -24,14 +24,17 @@ turtle::PresentPacer::Nanoseconds SteadyNow() {
       .count();
 }
 
-// The device pixel edge of a logical coordinate. Qt rounds the border's rectangles the same
-// way, so the raster meets the border with neither a gap nor an overlap at any ratio.
-int DeviceEdge(qreal logical, qreal ratio) { return qRound(logical * ratio); }
+// The raster covers every device pixel the client area touches, partly touched edge pixels
+// included, and is drawn after the border: at a fractional ratio the border's own rounding
+// then never leaves a column or row between the two unpainted.
+int DeviceFloor(qreal device) { return static_cast<int>(std::floor(device)); }
+int DeviceCeil(qreal device) { return static_cast<int>(std::ceil(device)); }
 
 }  // namespace
 
 CanvasWidget::CanvasWidget(QSize clientSize, QWidget* parent)
     : QFrame(parent),
+      clientSize_(clientSize),
       canvas_(clientSize.width(), clientSize.height(),
               FromQColor(palette().color(QPalette::Window))),
       pacer_(SteadyNow) {
@@ -44,28 +47,26 @@ CanvasWidget::CanvasWidget(QSize clientSize, QWidget* parent)
   setAttribute(Qt::WA_StaticContents);
   setFocusPolicy(Qt::StrongFocus);
   canvas_.SetRefreshHandler([this](const turtle::PixelRect& changed) { onRefresh(changed); });
-  resize(clientSize + QSize(2 * kBorder, 2 * kBorder));
+  resize(sizeHint());
   matchRasterToScreen();
 }
 
-QSize CanvasWidget::sizeHint() const {
-  return QSize(qRound(canvas_.Image().Width() / rasterRatio_) + 2 * kBorder,
-               qRound(canvas_.Image().Height() / rasterRatio_) + 2 * kBorder);
-}
+QSize CanvasWidget::sizeHint() const { return clientSize_ + QSize(2 * kBorder, 2 * kBorder); }
 
 QColor CanvasWidget::colourAt(QPoint logical) const {
-  const QPoint client = mapTo(window(), contentsRect().topLeft());
-  const int x = DeviceEdge(client.x() + logical.x(), rasterRatio_) - clientDeviceOrigin_.x();
-  const int y = DeviceEdge(client.y() + logical.y(), rasterRatio_) - clientDeviceOrigin_.y();
+  // The device pixel at the logical pixel's top-left corner.
+  const QPoint corner = mapTo(window(), contentsRect().topLeft() + logical);
+  const int x = DeviceFloor(corner.x() * rasterRatio_) - clientDeviceOrigin_.x();
+  const int y = DeviceFloor(corner.y() * rasterRatio_) - clientDeviceOrigin_.y();
   return QColor::fromRgb(canvas_.Image().Pixel(x, y));
 }
 
 void CanvasWidget::matchRasterToScreen() {
   const qreal ratio = devicePixelRatioF();
   const QRect client(mapTo(window(), contentsRect().topLeft()), contentsRect().size());
-  const QPoint origin(DeviceEdge(client.left(), ratio), DeviceEdge(client.top(), ratio));
-  const int w = DeviceEdge(client.left() + client.width(), ratio) - origin.x();
-  const int h = DeviceEdge(client.top() + client.height(), ratio) - origin.y();
+  const QPoint origin(DeviceFloor(client.left() * ratio), DeviceFloor(client.top() * ratio));
+  const int w = DeviceCeil((client.left() + client.width()) * ratio) - origin.x();
+  const int h = DeviceCeil((client.top() + client.height()) * ratio) - origin.y();
   clientDeviceOrigin_ = origin;
   if (ratio == rasterRatio_ && w == canvas_.Image().Width() && h == canvas_.Image().Height()) {
     return;
@@ -148,14 +149,13 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
     return;
   }
   const QPointF clientTopLeft = toDevice.map(QPointF(client.topLeft()));
-  const QPoint origin(qRound(clientTopLeft.x()), qRound(clientTopLeft.y()));
+  const QPoint origin(DeviceFloor(clientTopLeft.x()), DeviceFloor(clientTopLeft.y()));
   const QRectF exposedDevice = toDevice.mapRect(QRectF(exposed));
-  const QRect source =
-      QRect(QPoint(static_cast<int>(std::floor(exposedDevice.left())) - origin.x(),
-                   static_cast<int>(std::floor(exposedDevice.top())) - origin.y()),
-            QPoint(static_cast<int>(std::ceil(exposedDevice.right())) - origin.x() - 1,
-                   static_cast<int>(std::ceil(exposedDevice.bottom())) - origin.y() - 1)) &
-      image.rect();
+  const QRect source = QRect(QPoint(DeviceFloor(exposedDevice.left()) - origin.x(),
+                                   DeviceFloor(exposedDevice.top()) - origin.y()),
+                            QPoint(DeviceCeil(exposedDevice.right()) - origin.x() - 1,
+                                   DeviceCeil(exposedDevice.bottom()) - origin.y() - 1)) &
+                      image.rect();
   if (source.isEmpty()) return;
   // Draws in device pixels: undoing the ratio leaves a translation, which lands on the whole
   // pixel `origin`, so each raster pixel is copied to exactly one device pixel.

@@ -46,10 +46,11 @@ class CanvasWidget final : public QFrame {
   // screen, at the present device pixel ratio.
   [[nodiscard]] QRect logicalCover(const turtle::PixelRect& raster) const;
 
+  QSize clientSize_;  // logical
   turtle::Canvas canvas_;
   turtle::PresentPacer pacer_;
   qreal rasterRatio_ = 1.0;  // the device pixel ratio the raster was sized for
-  QPoint clientDeviceOrigin_;  // the client area's top-left in the window's device pixels
+  QPoint clientDeviceOrigin_;  // the raster's top-left in the window's device pixels
 };
 
 }  // namespace app

@@ -3,10 +3,10 @@
 # when everything is already there. Usage: scripts/setup.sh run|test
 set -euo pipefail
 
-run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libxcb1-dev
-              fonts-ipafont-gothic python3)
+run_packages=(g++ cmake ninja-build qt6-base-dev qt6-wayland libgtest-dev fonts-ipafont-gothic
+              python3)
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
-               clang libclang-rt-14-dev)
+               weston clang libclang-rt-14-dev)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;

@@ -110,10 +110,19 @@ TEST_F(MainWindowTest, ResizingMovesAndStretchesNothing) {
   }
 }
 
+// One raster pixel per device pixel the client area touches: at a fractional ratio that takes
+// in the partly covered pixel at either edge, so no device row or column is left out.
 TEST_F(MainWindowTest, CanvasRasterHasOnePixelPerDevicePixel) {
   const qreal ratio = canvas()->devicePixelRatioF();
-  EXPECT_EQ(canvas()->canvas().Image().Width(), std::lround(573 * ratio));
-  EXPECT_EQ(canvas()->canvas().Image().Height(), std::lround(413 * ratio));
+  const turtle::Raster& raster = canvas()->canvas().Image();
+  EXPECT_GE(raster.Width(), std::ceil(573 * ratio));
+  EXPECT_LE(raster.Width(), std::floor(573 * ratio) + 2);
+  EXPECT_GE(raster.Height(), std::ceil(413 * ratio));
+  EXPECT_LE(raster.Height(), std::floor(413 * ratio) + 2);
+  if (ratio == std::floor(ratio)) {
+    EXPECT_EQ(raster.Width(), std::lround(573 * ratio));
+    EXPECT_EQ(raster.Height(), std::lround(413 * ratio));
+  }
 }
 
 TEST_F(MainWindowTest, CanvasStartsWithTheDefaultBackgroundAndNothingDrawn) {
@@ -252,21 +261,30 @@ TEST_F(MainWindowTest, ClosingDuringASweepEndsItAtOnceAndDrawsNothingMore) {
   EXPECT_EQ(countColour(Qt::black), 573 * 413);
 }
 
-TEST_F(MainWindowTest, ScreenShowsTheRetainedImage) {
+// The widget's own painting, grabbed: the raster lands one to one at the device pixel where the
+// client area begins. (A grab puts the widget at a whole device pixel, the window may not: at
+// some ratios the grab has room for one column or row less than the raster has.)
+TEST_F(MainWindowTest, PaintingShowsTheRetainedImage) {
   type("Text2", QStringLiteral("0"));
   click("Command1");
-  const QImage shot = canvas()->grab().toImage();
+  const QImage shot = canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
   const qreal ratio = shot.devicePixelRatio();
-  const QPoint inside = canvas()->contentsRect().topLeft();
-  int compared = 0;
-  for (int y = 0; y < 413; y += 7) {
-    for (int x = 0; x < 573; x += 5) {
-      const QPoint device((inside + QPoint(x, y)) * ratio);
-      EXPECT_EQ(shot.pixelColor(device), canvas()->colourAt(QPoint(x, y))) << x << "," << y;
-      ++compared;
-    }
-  }
-  EXPECT_GT(compared, 5000);
+  const QRectF inside(QPointF(canvas()->contentsRect().topLeft()) * ratio,
+                      QSizeF(canvas()->contentsRect().size()) * ratio);
+  const QPoint origin(static_cast<int>(std::floor(inside.left())),
+                      static_cast<int>(std::floor(inside.top())));
+  const turtle::Raster& raster = canvas()->canvas().Image();
+  const int width =
+      std::min(raster.Width(), static_cast<int>(std::ceil(inside.right())) - origin.x());
+  const int height =
+      std::min(raster.Height(), static_cast<int>(std::ceil(inside.bottom())) - origin.y());
+  EXPECT_GE(width, raster.Width() - 1);
+  EXPECT_GE(height, raster.Height() - 1);
+  int differing = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      differing += shot.pixel(origin + QPoint(x, y)) != raster.Pixel(x, y);
+  EXPECT_EQ(differing, 0);
 }
 
 // What the X server shows, device pixel for device pixel: the canvas's raster fills exactly the
