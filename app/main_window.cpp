@@ -87,12 +87,12 @@ Form1::Form1(QWidget* parent)
   connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
 }
 
-void Form1::Command1_Click() { runSweep(kDrawSweep); }
-void Form1::Command2_Click() { runSweep(kStyle2Sweep); }
-void Form1::Command4_Click() { runSweep(kStyle3Sweep); }
+void Form1::Command1_Click() { sweepFromButton(kDrawSweep); }
+void Form1::Command2_Click() { sweepFromButton(kStyle2Sweep); }
+void Form1::Command4_Click() { sweepFromButton(kStyle3Sweep); }
 void Form1::Command3_Click() { state_.StopRequested = -1; }
 
-void Form1::runSweep(const SweepPlan& plan) {
+void Form1::sweepFromButton(const SweepPlan& plan) {
   SweepHost host{Picture1->canvas(), turtle_, state_, [this] { return NumberIn(Text1); },
                  [this] { return NumberIn(Text2); },
                  [] { QCoreApplication::processEvents(); }};

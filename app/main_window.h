@@ -35,7 +35,7 @@ class Form1 final : public QWidget {
   void Command2_Click();
   void Command3_Click();
   void Command4_Click();
-  void runSweep(const SweepPlan& plan);
+  void sweepFromButton(const SweepPlan& plan);
 
   CanvasWidget* Picture1;
   QPushButton* Command1;

@@ -27,9 +27,15 @@ void DrawClosingCurve(turtle::Turtle& t, const SweepState& state) {
 
 }  // namespace
 
-const SweepPlan kDrawSweep{true, -1.0, curves::Color1, DrawKoch1, true};
-const SweepPlan kStyle2Sweep{false, +1.0, curves::Color2, DrawKoch2, true};
-const SweepPlan kStyle3Sweep{false, -1.0, curves::Color3, DrawKoch3, false};
+// The three buttons' sweeps side by side; these fields are all that sets them apart.
+// clang-format off
+const SweepPlan kDrawSweep  {.readsStyle1Max = true,  .step = -1.0, .color = curves::Color1,
+                             .curve = DrawKoch1,      .closingCurve = true};
+const SweepPlan kStyle2Sweep{.readsStyle1Max = false, .step = +1.0, .color = curves::Color2,
+                             .curve = DrawKoch2,      .closingCurve = true};
+const SweepPlan kStyle3Sweep{.readsStyle1Max = false, .step = -1.0, .color = curves::Color3,
+                             .curve = DrawKoch3,      .closingCurve = false};
+// clang-format on
 
 SweepEnd RunSweep(const SweepPlan& plan, SweepHost& host) {
   SweepState& state = host.state;

@@ -2,22 +2,23 @@
 # Install the build into a scratch prefix and check that everything a
 # desktop needs ends up where it belongs.
 #
-# usage: check_install.sh CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID \
+# usage: check_install.sh CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID ICON_SIZES \
 #                         DESKTOP_VALIDATOR...
 #   CONFIG may be empty (single-config generators).
 #   BINDIR and DATADIR are the relative GNUInstallDirs paths.
+#   ICON_SIZES lists the icon sizes, comma-separated (16,32,...).
 #   DESKTOP_VALIDATOR... is the command line that validates a .desktop file
 #   (the file name is appended).
 
 set -u
 
-if [ "$#" -lt 8 ]; then
-    echo "usage: $0 CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID VALIDATOR..." >&2
+if [ "$#" -lt 9 ]; then
+    echo "usage: $0 CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID ICON_SIZES VALIDATOR..." >&2
     exit 2
 fi
 
-cmake=$1 build_dir=$2 config=$3 bindir=$4 datadir=$5 exe=$6 app_id=$7
-shift 7
+cmake=$1 build_dir=$2 config=$3 bindir=$4 datadir=$5 exe=$6 app_id=$7 icon_sizes=$8
+shift 8
 
 for d in "$bindir" "$datadir"; do
     case "$d" in
@@ -69,7 +70,9 @@ png_size() {
     od -An -tu1 -j16 -N8 "$1" | awk '{ print $1*16777216 + $2*65536 + $3*256 + $4, $5*16777216 + $6*65536 + $7*256 + $8 }'
 }
 
-for size in 16 32 48 64 128 256; do
+icon_count=0
+for size in $(echo "$icon_sizes" | tr ',' ' '); do
+    icon_count=$((icon_count + 1))
     icon="$prefix/$datadir/icons/hicolor/${size}x${size}/apps/$app_id.png"
     if [ ! -f "$icon" ]; then
         fail "missing $datadir/icons/hicolor/${size}x${size}/apps/$app_id.png"
@@ -104,5 +107,5 @@ if [ "$failures" -ne 0 ]; then
     echo "$failures problem(s) in the install tree" >&2
     exit 1
 fi
-echo "install tree complete: $bindir/$exe, desktop entry, metainfo, 6 icons"
+echo "install tree complete: $bindir/$exe, desktop entry, metainfo, $icon_count icons"
 exit 0

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -119,7 +120,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    const int sizes[] = {16, 32, 48, 64, 128, 256};
+    const int sizes[] = {VORNLACE_ICON_SIZES};
     QIcon icon;
     for (int size : sizes) {
         const QString path = QStringLiteral(":/icons/vornlace-%1.png").arg(size);
@@ -166,6 +167,6 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%d icon check(s) failed\n", failures);
         return 1;
     }
-    std::printf("icons OK: 6 embedded PNG sizes, 3 ico images\n");
+    std::printf("icons OK: %zu embedded PNG sizes, 3 ico images\n", std::size(sizes));
     return 0;
 }

@@ -8,13 +8,13 @@ single layout in ``layout()``; the PNG and ICO writers only decide which
 colour each part gets.
 
 Outputs (next to this script, in icons/):
-  vornlace-16.png ... vornlace-256.png   RGBA, transparent around the window
+  vornlace-N.png for each of --sizes     RGBA, transparent around the window
   vornlace.ico                           32x32 2 colours, 32x32 16 colours,
                                          16x16 16 colours (BMP entries)
 
-Usage:
-  python3 make_icons.py           rewrite the files
-  python3 make_icons.py --check   exit 1 if a checked-in file is stale
+Usage (the build passes the sizes; `cmake --build --preset dev --target icons` runs it):
+  python3 make_icons.py --sizes 16,32,...           rewrite the files
+  python3 make_icons.py --sizes 16,32,... --check   exit 1 if a checked-in file is stale
 
 Only the standard library is used, and the output is byte-for-byte the
 same on every run.
@@ -28,8 +28,6 @@ import zlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 ICON_DIR = HERE / "icons"
-
-PNG_SIZES = (16, 32, 48, 64, 128, 256)
 
 # Parts of the picture.  layout() fills a grid with these.
 CLEAR = 0    # outside the window
@@ -244,8 +242,8 @@ def ico_bytes():
 
 # ---------------------------------------------------------------- main
 
-def outputs():
-    files = {ICON_DIR / f"vornlace-{n}.png": png_bytes(n) for n in PNG_SIZES}
+def outputs(sizes):
+    files = {ICON_DIR / f"vornlace-{n}.png": png_bytes(n) for n in sizes}
     files[ICON_DIR / "vornlace.ico"] = ico_bytes()
     return files
 
@@ -254,9 +252,12 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--check", action="store_true",
                         help="compare with the files on disk, write nothing")
+    parser.add_argument("--sizes", required=True,
+                        type=lambda text: [int(n) for n in text.split(",")],
+                        help="the PNG sizes, comma-separated")
     args = parser.parse_args(argv)
 
-    files = outputs()
+    files = outputs(args.sizes)
     if args.check:
         stale = []
         for path, data in files.items():

@@ -10,7 +10,10 @@
 
 set(VORNLACE_PACKAGING_DIR "${CMAKE_CURRENT_LIST_DIR}")
 set(VORNLACE_APP_ID "org.vornlace.Vornlace")
+# The one list of icon sizes: the generator, the embedded resources, the start-up code, the
+# install rules and the checks all receive it from here.
 set(VORNLACE_ICON_SIZES 16 32 48 64 128 256)
+string(REPLACE ";" "," _vornlace_icon_sizes_c "${VORNLACE_ICON_SIZES}")
 
 if(NOT DEFINED VORNLACE_VERSION_TEXT)
   set(VORNLACE_VERSION_TEXT "1.00")
@@ -50,6 +53,17 @@ qt_add_resources(koch_gui "vornlace_icons"
   BASE "${VORNLACE_PACKAGING_DIR}/icons"
   FILES ${_vornlace_png_files}
 )
+target_compile_definitions(koch_gui PRIVATE VORNLACE_ICON_SIZES=${_vornlace_icon_sizes_c})
+
+# Regenerates the icon files from their description: cmake --build --preset dev --target icons
+find_program(VORNLACE_PYTHON3_EXECUTABLE NAMES python3 python)
+if(VORNLACE_PYTHON3_EXECUTABLE)
+  add_custom_target(icons
+    COMMAND "${VORNLACE_PYTHON3_EXECUTABLE}" "${VORNLACE_PACKAGING_DIR}/make_icons.py"
+            --sizes ${_vornlace_icon_sizes_c}
+    COMMENT "Writing the icon files in packaging/icons"
+    VERBATIM)
+endif()
 
 # ---------------------------------------------------------------------------
 # Windows: icon and version information in the executable.
@@ -117,7 +131,6 @@ if(BUILD_TESTING)
 
   find_program(DESKTOP_FILE_VALIDATE_EXECUTABLE desktop-file-validate)
   find_program(APPSTREAMCLI_EXECUTABLE appstreamcli)
-  find_program(VORNLACE_PYTHON3_EXECUTABLE NAMES python3 python)
   vornlace_tool_or_failure(_desktop_validate
     "${DESKTOP_FILE_VALIDATE_EXECUTABLE}" desktop-file-validate desktop-file-utils)
   vornlace_tool_or_failure(_appstreamcli
@@ -137,7 +150,8 @@ if(BUILD_TESTING)
             "${VORNLACE_PACKAGING_DIR}/${VORNLACE_APP_ID}.metainfo.xml")
 
   add_test(NAME icons_up_to_date
-    COMMAND ${_python3} "${VORNLACE_PACKAGING_DIR}/make_icons.py" --check)
+    COMMAND ${_python3} "${VORNLACE_PACKAGING_DIR}/make_icons.py" --check
+            --sizes ${_vornlace_icon_sizes_c})
 
   if(UNIX AND NOT APPLE)
     find_program(VORNLACE_SH_EXECUTABLE sh)
@@ -151,15 +165,23 @@ if(BUILD_TESTING)
               "${CMAKE_INSTALL_DATADIR}"
               "$<TARGET_FILE_NAME:vornlace>"
               "${VORNLACE_APP_ID}"
+              "${_vornlace_icon_sizes_c}"
               ${_desktop_validate})
+    set_tests_properties(install_tree_complete PROPERTIES LABELS packaging)
   endif()
 
   # The icons embedded in koch_gui reach an executable that links it, and
   # both the PNGs and the .ico decode to the intended picture.
   add_executable(vornlace_icon_check "${VORNLACE_PACKAGING_DIR}/icon_check.cpp")
   target_link_libraries(vornlace_icon_check PRIVATE koch_gui Qt6::Gui)
+  target_compile_definitions(vornlace_icon_check PRIVATE
+    VORNLACE_ICON_SIZES=${_vornlace_icon_sizes_c})
   add_test(NAME icon_resources_embedded
     COMMAND vornlace_icon_check "${VORNLACE_PACKAGING_DIR}/icons/vornlace.ico")
   set_tests_properties(icon_resources_embedded PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+
+  # `ctest -L packaging` runs just these, `ctest -LE packaging` all but them.
+  set_tests_properties(desktop_entry_valid metainfo_valid icons_up_to_date
+                       icon_resources_embedded PROPERTIES LABELS packaging)
 endif()

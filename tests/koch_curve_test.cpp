@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/raster_helpers.h"
 #include "support/recording_target.h"
 #include "turtle/canvas.h"
 
@@ -190,8 +191,17 @@ TEST(KochCurveTest, Koch1TriangleAtNinetyRunsFarPastTheFloatRangeWithoutHarm) {
   EXPECT_GT(std::fabs(t.PosY), 1e39);  // past what a float can hold
   // The same curve through the real canvas clips everything it cannot show.
   Turtle onCanvas(canvas);
+  onCanvas.PenColor = turtle::kYellow;
   curves::Koch1(onCanvas, 90, 7, 90, 300);
-  canvas.Refresh();
+  // What is left on the canvas are the clipped stretches of the curve: yellow, on black, and
+  // nowhere below the base line, which the bumps of this curve never cross.
+  const turtle::Raster& image = canvas.Image();
+  const int yellow = testing_support::CountPixels(image, turtle::ToArgb32(turtle::kYellow));
+  const int black = testing_support::CountPixels(image, turtle::ToArgb32(turtle::kBlack));
+  EXPECT_GT(yellow, 0);
+  EXPECT_EQ(yellow + black, image.Width() * image.Height());
+  const turtle::PixelRect lit = testing_support::PaintedBounds(image, turtle::ToArgb32(turtle::kBlack));
+  EXPECT_EQ(lit.bottom, static_cast<int>(canvas.DeviceY(0)) + 1);
 }
 
 }  // namespace

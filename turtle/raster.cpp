@@ -10,9 +10,10 @@ namespace {
 
 int ClampInt(int v, int lo, int hi) noexcept { return v < lo ? lo : (v > hi ? hi : v); }
 
-// floor() of a value that lies in [0, size] after clipping, or a hair below 0 through rounding,
-// where the result is clamped to the raster anyway: truncation is enough and needs no libm call.
-int FloorToInt(double v) noexcept { return static_cast<int>(v); }
+// Truncation toward zero, used where floor() is meant: the value lies in [0, size] after
+// clipping, or a hair below 0 through rounding where the result is clamped to the raster anyway,
+// so truncating gives the floor and needs no libm call.
+int TruncateToInt(double v) noexcept { return static_cast<int>(v); }
 
 // Liang-Barsky clipping of the segment against [0, w] × [0, h]. Works in doubles on finite
 // input, so nothing here can overflow an integer. Returns false when nothing is left.
@@ -124,8 +125,8 @@ inline void Raster::Plot(int x, int y, std::uint32_t argb, int penWidth) noexcep
   }
 }
 
-void Raster::DrawLongLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
-                          int penWidth) noexcept {
+void Raster::DrawClippedLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
+                             int penWidth) noexcept {
   if (width_ <= 0 || height_ <= 0) return;
   const double w = widthF_;
   const double h = heightF_;
@@ -145,10 +146,10 @@ void Raster::DrawLongLine(double x0, double y0, double x1, double y1, std::uint3
   const double dy = y1 - y0;
   const double minX = std::min(x0, x1), maxXd = std::max(x0, x1);
   const double minY = std::min(y0, y1), maxYd = std::max(y0, y1);
-  const int i0 = ClampInt(FloorToInt(minX), 0, maxX);
-  const int i1 = ClampInt(FloorToInt(maxXd), 0, maxX);
-  const int j0 = ClampInt(FloorToInt(minY), 0, maxY);
-  const int j1 = ClampInt(FloorToInt(maxYd), 0, maxY);
+  const int i0 = ClampInt(TruncateToInt(minX), 0, maxX);
+  const int i1 = ClampInt(TruncateToInt(maxXd), 0, maxX);
+  const int j0 = ClampInt(TruncateToInt(minY), 0, maxY);
+  const int j1 = ClampInt(TruncateToInt(maxYd), 0, maxY);
 
   if (i0 == i1 && j0 == j1) {
     Plot(i0, j0, argb, penWidth);
@@ -158,14 +159,14 @@ void Raster::DrawLongLine(double x0, double y0, double x1, double y1, std::uint3
     const double slope = dy / dx;
     for (int i = i0; i <= i1; ++i) {
       const double xs = std::clamp(i + 0.5, minX, maxXd);
-      const int j = ClampInt(FloorToInt(y0 + (xs - x0) * slope), j0, j1);
+      const int j = ClampInt(TruncateToInt(y0 + (xs - x0) * slope), j0, j1);
       Plot(i, j, argb, penWidth);
     }
   } else {
     const double slope = dx / dy;
     for (int j = j0; j <= j1; ++j) {
       const double ys = std::clamp(j + 0.5, minY, maxYd);
-      const int i = ClampInt(FloorToInt(x0 + (ys - y0) * slope), i0, i1);
+      const int i = ClampInt(TruncateToInt(x0 + (ys - y0) * slope), i0, i1);
       Plot(i, j, argb, penWidth);
     }
   }

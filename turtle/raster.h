@@ -74,7 +74,7 @@ class Raster {
         return;
       }
     }
-    DrawLongLine(x0, y0, x1, y1, argb, penWidth);
+    DrawClippedLine(x0, y0, x1, y1, argb, penWidth);
   }
 
   // The rectangle changed since the last call, and forgets it.
@@ -82,8 +82,9 @@ class Raster {
   [[nodiscard]] PixelRect Dirty() const noexcept;
 
  private:
-  void DrawLongLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
-                    int penWidth) noexcept;
+  // The general path: clips the segment to the raster, then steps along its longer axis.
+  void DrawClippedLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
+                       int penWidth) noexcept;
   void Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept;
   // Grows the changed box; left/top inclusive, right/bottom exclusive, already on the raster.
   void MarkDirty(int left, int top, int right, int bottom) noexcept {
