@@ -155,10 +155,11 @@ LimitResult LimitSurface::Run(const SweepCase& sweep, double& style1Max, StreamD
   pen.width = width_;
   pen.height = height_;
   // The canvas's world window, stored in single precision as the canvas stores it.
-  const float left = turtle::ToSingle(-10.0);
-  const float top = turtle::ToSingle(210.0);
-  const float scaleWidth = turtle::ToSingle(310.0 - -10.0);
-  const float scaleHeight = turtle::ToSingle(-10.0 - 210.0);
+  const app::WorldCorners& world = app::kSweepWorld;
+  const float left = turtle::ToSingle(world.x1);
+  const float top = turtle::ToSingle(world.y1);
+  const float scaleWidth = turtle::ToSingle(world.x2 - world.x1);
+  const float scaleHeight = turtle::ToSingle(world.y2 - world.y1);
   pen.left = left;
   pen.top = top;
   pen.pixelsPerUnitX = static_cast<double>(width_) / static_cast<double>(scaleWidth);

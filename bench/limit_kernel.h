@@ -1,4 +1,6 @@
 #pragma once
+// A reference, not the program: the floor the program's drawing-only time is measured against.
+//
 // The limit kernel: the cheapest way this bench knows to produce the program's segment stream.
 // The turtle's exact arithmetic (the same doubles, the same order of operations), cos and sin
 // looked up from a small table per curve indexed by the number of turns, the recursion fully

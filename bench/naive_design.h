@@ -1,4 +1,7 @@
 #pragma once
+// A deliberately independent copy, the reference the program is checked and timed against: it
+// keeps its own pi, world window and curve rules, and shares none of the program's drawing code.
+//
 // The naive design the program is measured against: a turtle that works out cos and sin of
 // its heading for every segment, a canvas that maps each end point through the world window
 // and hands every segment to QPainter::drawLine on a QImage, and straightforward recursive

@@ -33,7 +33,7 @@ void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 namespace {
 
 TEST(AllocationTest, SweepsAllocateNothingWhileDrawingAndLeakNothing) {
-  turtle::Canvas canvas(573, 413);
+  turtle::Canvas canvas(app::kCanvasWidth, app::kCanvasHeight);
   int refreshes = 0;
   canvas.SetRefreshHandler([&refreshes](const turtle::PixelRect&) { ++refreshes; });
   turtle::Turtle turtle(canvas);

@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "app/sweeps.h"
 #include "support/raster_helpers.h"
 
 using testing_support::CountPixels;
@@ -19,9 +20,9 @@ namespace {
 constexpr turtle::ColorValue kRed = turtle::PackColor(255, 0, 0);
 
 // A canvas of the size the window gives it, set up the way every sweep sets it up.
-Canvas SweepCanvas(int width = 573, int height = 413) {
+Canvas SweepCanvas(int width = app::kCanvasWidth, int height = app::kCanvasHeight) {
   Canvas c(width, height, turtle::PackColor(240, 240, 240));
-  c.SetWorld(-10, 210, 310, -10);
+  c.SetWorld(app::kSweepWorld.x1, app::kSweepWorld.y1, app::kSweepWorld.x2, app::kSweepWorld.y2);
   c.SetBackColor(turtle::kBlack);
   c.Cls();
   return c;
@@ -29,6 +30,7 @@ Canvas SweepCanvas(int width = 573, int height = 413) {
 
 TEST(CanvasTest, SetWorldStoresLeftTopWidthHeightInSinglePrecision) {
   Canvas c(100, 100);
+  // The sweeps' corners, restated here on purpose: the expected fields are worked out by hand.
   c.SetWorld(-10, 210, 310, -10);
   EXPECT_EQ(c.ScaleLeft(), -10.0f);
   EXPECT_EQ(c.ScaleTop(), 210.0f);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sweeps.h"
 #include "support/raster_helpers.h"
 #include "support/recording_target.h"
 #include "turtle/canvas.h"
@@ -182,8 +183,9 @@ TEST(KochCurveTest, Koch2AndKoch3DrawSquareBumpsAtNinety) {
 }
 
 TEST(KochCurveTest, Koch1TriangleAtNinetyRunsFarPastTheFloatRangeWithoutHarm) {
-  turtle::Canvas canvas(573, 413);
-  canvas.SetWorld(-10, 210, 310, -10);
+  turtle::Canvas canvas(app::kCanvasWidth, app::kCanvasHeight);
+  canvas.SetWorld(app::kSweepWorld.x1, app::kSweepWorld.y1, app::kSweepWorld.x2,
+                  app::kSweepWorld.y2);
   RecordingTarget counter(false);
   Turtle t(counter);
   curves::Koch1(t, 90, 7, 90, 300);

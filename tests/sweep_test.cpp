@@ -19,9 +19,12 @@ using testing_support::CountingTarget;
 
 namespace {
 
+constexpr int kCanvasPixels = app::kCanvasWidth * app::kCanvasHeight;
+
 // A window's worth of sweep machinery on a real canvas, with inputs and a pump the test sets.
 struct Bench {
-  turtle::Canvas canvas{573, 413, turtle::PackColor(240, 240, 240)};
+  turtle::Canvas canvas{app::kCanvasWidth, app::kCanvasHeight,
+                        turtle::PackColor(240, 240, 240)};
   CountingTarget counter{canvas};
   turtle::Turtle turtle{counter};
   app::SweepState state;
@@ -84,6 +87,7 @@ TEST(SweepTest, SweepPreparesTheCanvasAndResetsTheCount) {
   b.state.StopRequested = -1;
   b.text2 = -5;
   b.Run(app::kStyle3Sweep);
+  // The world window, restated on purpose as numbers worked out by hand.
   EXPECT_EQ(b.canvas.ScaleLeft(), -10.0f);
   EXPECT_EQ(b.canvas.ScaleTop(), 210.0f);
   EXPECT_EQ(b.canvas.ScaleWidth(), 320.0f);
@@ -94,7 +98,7 @@ TEST(SweepTest, SweepPreparesTheCanvasAndResetsTheCount) {
   EXPECT_EQ(b.state.StopRequested, 0);
   // -5: no pass, and style 3 has no closing curve: the canvas is left black.
   EXPECT_EQ(b.counter.lines, 0);
-  EXPECT_EQ(b.Count(turtle::kBlack), 573 * 413);
+  EXPECT_EQ(b.Count(turtle::kBlack), kCanvasPixels);
 }
 
 TEST(SweepTest, EdgeMaximaGiveTheExpectedPassesAndClosingCurves) {
@@ -161,7 +165,7 @@ TEST(SweepTest, StopAtTheFirstPumpDrawsNothing) {
   b.onPump = [](Bench& self) { self.state.StopRequested = -1; };
   EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
   EXPECT_EQ(b.counter.lines, 0);
-  EXPECT_EQ(b.Count(turtle::kBlack), 573 * 413);
+  EXPECT_EQ(b.Count(turtle::kBlack), kCanvasPixels);
   EXPECT_EQ(b.state.StopRequested, -1);  // stays set until the next sweep starts
 }
 

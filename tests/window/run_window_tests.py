@@ -31,6 +31,8 @@ import traceback
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 # --- The window as laid out by the program (client coordinates, no window manager frame). ---
+# Restated here on purpose, as an independent check of the geometry and the world window the
+# program uses: the suite knows the binary only from the outside.
 CLIENT_W, CLIENT_H = 799, 460
 PICTURE1 = (16, 8, 577, 417)           # the canvas control, border included
 BORDER = 2
