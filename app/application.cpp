@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 
 namespace app {
@@ -25,6 +26,8 @@ bool HaveDisplay() {
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
+  // Rendering to a file, the help and the version need no display.
+  if (const std::optional<int> status = RunCommandLine(argc, argv)) return *status;
   if (!HaveDisplay()) {
     std::fputs("vornlace: no display to show the window on (DISPLAY is not set).\n", stderr);
     return EXIT_FAILURE;
@@ -35,6 +38,9 @@ int RunApplication(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 
   QApplication application(argc, argv);
+  if (const std::optional<int> status = RefuseLeftoverArguments(QApplication::arguments())) {
+    return *status;
+  }
   QApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
   QApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
   QApplication::setDesktopFileName(QStringLiteral("org.vornlace.Vornlace"));

@@ -54,7 +54,7 @@ struct RenderRequest {
 using RenderPump = std::function<bool(std::uint64_t curvesDone, std::uint64_t curvesTotal)>;
 
 struct RenderResult {
-  SweepEnd end;         // RanOut, or Stopped when the pump asked to stop
+  SweepEnd end;          // RanOut, or Stopped when the pump asked to stop
   turtle::Raster image;  // kCanvasWidth·scale × kCanvasHeight·scale, 0xffRRGGBB
 };
 
