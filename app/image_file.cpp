@@ -12,6 +12,33 @@ bool Fail(QString* error, const QString& reason) {
   return false;
 }
 
+// What an encoder writes through: passes everything on to the file and, once the file has
+// failed, takes the rest without complaint. An encoder that sees a failing device takes its own
+// error path, which prints to the console and, in Qt's PNG writer, leaks its row buffer; the
+// file's own error is the one worth reporting, once the encoder is done.
+class FileShield final : public QIODevice {
+ public:
+  explicit FileShield(QSaveFile& file) : file_(file) { open(QIODevice::WriteOnly); }
+
+  [[nodiscard]] bool Failed() const noexcept { return failed_; }
+
+  bool seek(qint64 pos) override {
+    if (!failed_ && !file_.seek(pos)) failed_ = true;
+    return QIODevice::seek(pos);
+  }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 len) override {
+    if (!failed_ && file_.write(data, len) != len) failed_ = true;
+    return len;
+  }
+
+ private:
+  QSaveFile& file_;
+  bool failed_ = false;
+};
+
 }  // namespace
 
 QByteArray ImageFormatFor(const QString& path) {
@@ -38,18 +65,19 @@ bool PendingImageFile::Open(QString* error) {
 
 bool PendingImageFile::Write(const QImage& image, QString* error) {
   if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
-  QImageWriter writer(&file_, format_);
-  if (!writer.write(image)) {
-    if (file_.error() != QFileDevice::NoError) {
-      // The file failed under the encoder (a full disk, a size limit). A commit after a failed
-      // write removes the temporary file and gives the system's reason, which says more than
-      // the encoder's "Unknown error".
-      file_.commit();
-      return Fail(error, file_.errorString());
-    }
-    const QString reason = writer.errorString();
+  FileShield shield(file_);
+  QImageWriter writer(&shield, format_);
+  const bool encoded = writer.write(image);
+  if (shield.Failed()) {
+    // The file failed under the encoder (a full disk, a size limit). A commit after a failed
+    // write removes the temporary file and gives the system's reason.
+    if (file_.error() == QFileDevice::NoError) file_.cancelWriting();
+    file_.commit();
+    return Fail(error, file_.errorString());
+  }
+  if (!encoded) {
     file_.cancelWriting();
-    return Fail(error, reason);
+    return Fail(error, writer.errorString());
   }
   return true;
 }
