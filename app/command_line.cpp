@@ -31,14 +31,14 @@ using Clock = std::chrono::steady_clock;
 
 // ---- Choosing the mode -------------------------------------------------------------------------
 
-// The long options that select command-line mode, as --name or --name=value.
-constexpr std::string_view kOwnOptions[] = {"render", "output", "style1-max", "max",
-                                            "scale",  "help",   "version"};
+// The options that select command-line mode, as -name, --name or either with =value. None of
+// them is one of Qt's own option names.
+constexpr std::string_view kOwnOptions[] = {"render", "output", "style1-max", "max", "scale",
+                                            "help",   "h",      "version",    "v"};
 
 bool IsOwnOption(std::string_view arg) {
-  if (arg == "-h" || arg == "-v") return true;
-  if (!arg.starts_with("--")) return false;
-  arg.remove_prefix(2);
+  if (!arg.starts_with('-')) return false;
+  arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
   const std::string_view name = arg.substr(0, arg.find('='));
   for (const std::string_view own : kOwnOptions) {
     if (name == own) return true;
@@ -286,6 +286,8 @@ int RunCommands(const QStringList& arguments) {
           .arg(kMaxRenderScale),
       QStringLiteral("N"), QStringLiteral("1"));
   parser.addOptions({help, version, render, output, style1Max, sweepMax, scale});
+  // "-render" as "--render", and Qt's "-platform" named whole in the error, not letter by letter.
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
   if (!parser.parse(arguments)) return UsageError(parser.errorText());
   if (parser.isSet(help)) {
