@@ -83,6 +83,7 @@ bool PendingImageFile::Write(const QImage& image, QString* error) {
 }
 
 bool PendingImageFile::Commit(QString* error) {
+  if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
   // A failed write of the data itself (a full disk) surfaces here, and the target stays as it was.
   if (!file_.commit()) return Fail(error, file_.errorString());
   return true;

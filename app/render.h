@@ -32,9 +32,9 @@ extern const NamedSweep kNamedSweeps[3];
 [[nodiscard]] std::string_view SweepNameOf(const SweepPlan& plan) noexcept;
 
 // True when a sweep to this maximum would never end by itself: +∞, and every value from 2^53
-// up, where whole numbers are at least 2 apart and a step of 1 rounds away, so the angle
-// stands still (the one downward sweep that creeps back under 2^53 would still need 2^53
-// curves). NaN, -∞ and negative maxima end at once.
+// up, where doubles are at least 2 apart and a step of 1 rounds away, so the angle stands still
+// (a downward sweep from 2^53 itself does get below it, but only to need 2^53 more curves).
+// NaN, -∞ and negative maxima end at once.
 [[nodiscard]] bool SweepNeverEnds(double sweepMax) noexcept;
 
 // How many curves a full run of the sweep draws: one per pass (every whole-degree step from 0

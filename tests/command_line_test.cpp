@@ -199,7 +199,7 @@ TEST_F(CommandLineTest, UnwritableTargetsFailWithOneLineNamingThemAndLeaveNothin
 }
 
 #if defined(__linux__)
-// A write that fails part-way (here a file size limit; a full disk alike) or a render that is
+// A write that fails midway (here a file size limit; a full disk alike) or a render that is
 // interrupted must leave an existing file exactly as it was, and no other file beside it.
 TEST_F(CommandLineTest, FailedOrInterruptedWritesLeaveTheOldFileAlone) {
   const QString path = Path(QStringLiteral("keep.png"));
