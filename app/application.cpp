@@ -4,7 +4,9 @@
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 
 namespace app {
@@ -12,12 +14,19 @@ namespace app {
 namespace {
 
 // On X11 and Wayland desktops Qt aborts with a long message when there is no display; say it
-// in one sentence instead.
-bool HaveDisplay() {
+// in one sentence instead. A platform the user chose (QT_QPA_PLATFORM, -platform offscreen) may
+// need no display at all, so that is left to Qt.
+bool HaveDisplay(int argc, char** argv) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
   if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
+  for (int i = 1; i + 1 < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    if (arg == "-platform" || arg == "--platform") return true;
+  }
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 #else
+  (void)argc;
+  (void)argv;
   return true;
 #endif
 }
@@ -25,11 +34,16 @@ bool HaveDisplay() {
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
-  if (!HaveDisplay()) {
+  // Rendering to a file, the help and the version need no display.
+  if (const std::optional<int> status = RunCommandLine(argc, argv)) return *status;
+  if (!HaveDisplay(argc, argv)) {
     std::fputs("vornlace: no display to show the window on (DISPLAY is not set).\n", stderr);
     return EXIT_FAILURE;
   }
   QApplication application(argc, argv);
+  if (const std::optional<int> status = RefuseLeftoverArguments(QApplication::arguments())) {
+    return *status;
+  }
   QApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
   QApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
   QApplication::setDesktopFileName(QStringLiteral("org.vornlace.Vornlace"));

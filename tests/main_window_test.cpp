@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -19,6 +20,7 @@
 #endif
 
 #include "app/canvas_widget.h"
+#include "app/render.h"
 
 using app::CanvasWidget;
 using app::Form1;
@@ -338,6 +340,28 @@ TEST_F(MainWindowTest, ScreenShowsEveryDevicePixelOfTheCanvas) {
     for (int x = 0; x < raster.Width(); ++x)
       differing += shot.pixel(black.left() + x, black.top() + y) != raster.Pixel(x, y);
   EXPECT_EQ(differing, 0);
+}
+
+// A render is the window's canvas after the same sweep in a fresh window, pixel for pixel, at
+// the scale of the window's device pixel ratio.
+TEST_F(MainWindowTest, RenderMatchesTheCanvasAfterTheSameSweep) {
+  const qreal ratio = canvas()->devicePixelRatioF();
+  const int scale = static_cast<int>(std::lround(ratio));
+  if (ratio != scale) GTEST_SKIP() << "device pixel ratio " << ratio << " is not whole";
+  const turtle::Raster& shown = canvas()->canvas().Image();
+  auto samePixels = [&shown](const turtle::Raster& rendered) {
+    return rendered.Width() == shown.Width() && rendered.Height() == shown.Height() &&
+           std::equal(shown.Bits(), shown.Bits() + shown.Width() * shown.Height(),
+                      rendered.Bits());
+  };
+  // Style 1 with trapezoids above 30°, then style 3, which reads only the second box.
+  type("Text1", QStringLiteral("30"));
+  type("Text2", QStringLiteral("45.5"));
+  click("Command1");
+  EXPECT_TRUE(samePixels(app::Render({&app::kDrawSweep, 30, 45.5, scale}).image));
+  type("Text2", QStringLiteral("20"));
+  click("Command4");
+  EXPECT_TRUE(samePixels(app::Render({&app::kStyle3Sweep, 0, 20, scale}).image));
 }
 
 #if defined(__GLIBC__)

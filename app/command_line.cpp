@@ -1,0 +1,364 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QImageWriter>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <string_view>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "app/image_file.h"
+#include "app/number_text.h"
+#include "app/render.h"
+
+namespace app {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// ---- Choosing the mode -------------------------------------------------------------------------
+
+// The options that select command-line mode, as -name, --name or either with =value. None of
+// them is one of Qt's own option names.
+constexpr std::string_view kOwnOptions[] = {"render", "output", "style1-max", "max", "scale",
+                                            "help",   "h",      "version",    "v"};
+
+bool IsOwnOption(std::string_view arg) {
+  if (!arg.starts_with('-')) return false;
+  arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
+  const std::string_view name = arg.substr(0, arg.find('='));
+  for (const std::string_view own : kOwnOptions) {
+    if (name == own) return true;
+  }
+  return false;
+}
+
+bool HasOwnOption(int argc, char** argv) {
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+    const std::string_view arg(argv[i]);
+    if (arg == "--") break;
+    if (IsOwnOption(arg)) return true;
+  }
+  return false;
+}
+
+// ---- Messages ----------------------------------------------------------------------------------
+
+void PrintLine(std::FILE* stream, const QString& text) {
+  std::fputs(text.toLocal8Bit().constData(), stream);
+  std::fputc('\n', stream);
+  std::fflush(stream);
+}
+
+// One line on standard error naming the mistake and where the help is.
+int UsageError(QString message) {
+  // Qt's parser phrases its errors as sentences; they follow "vornlace: " here.
+  if (!message.isEmpty()) message[0] = message[0].toLower();
+  PrintLine(stderr, QStringLiteral("vornlace: %1 Try 'vornlace --help'.").arg(message));
+  return kExitUsage;
+}
+
+QString Quoted(const QString& text) { return QLatin1Char('\'') + text + QLatin1Char('\''); }
+
+// ---- Signals -----------------------------------------------------------------------------------
+
+// The signal that asked the render to end, or 0. Only ever set by the handler.
+volatile std::sig_atomic_t gStopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) { gStopSignal = signal; }
+
+// Catches Ctrl+C and SIGTERM while it lives, so a render can end between curves and leave no
+// file behind; puts the previous handlers back afterwards. A signal that was ignored when the
+// program started (a background job, nohup) stays ignored.
+class StopSignals {
+ public:
+  StopSignals() {
+    gStopSignal = 0;
+    previousInt_ = Catch(SIGINT);
+    previousTerm_ = Catch(SIGTERM);
+  }
+  ~StopSignals() {
+    std::signal(SIGINT, previousInt_);
+    std::signal(SIGTERM, previousTerm_);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  [[nodiscard]] static int Caught() noexcept { return gStopSignal; }
+
+ private:
+  using Handler = void (*)(int);
+  static Handler Catch(int signal) {
+    const Handler previous = std::signal(signal, OnStopSignal);
+    if (previous == SIG_IGN) std::signal(signal, SIG_IGN);
+    return previous;
+  }
+
+  Handler previousInt_ = SIG_DFL;
+  Handler previousTerm_ = SIG_DFL;
+};
+
+// ---- Progress ----------------------------------------------------------------------------------
+
+bool StderrIsTerminal() {
+#if defined(_WIN32)
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+std::string Duration(double seconds) {
+  const auto s = static_cast<long long>(seconds + 0.5);
+  char text[48];
+  if (s < 60) {
+    std::snprintf(text, sizeof text, "%lld s", s);
+  } else if (s < 3600) {
+    std::snprintf(text, sizeof text, "%lld min %02lld s", s / 60, s % 60);
+  } else if (s < 48 * 3600) {
+    std::snprintf(text, sizeof text, "%lld h %02lld min", s / 3600, s % 3600 / 60);
+  } else {
+    std::snprintf(text, sizeof text, "%lld days", s / 86400);
+  }
+  return text;
+}
+
+// The progress of a long render on standard error, when that is a terminal: one line,
+// rewritten in place a few times a second once the render has run for a second, and erased
+// when the render is over. Quick renders and redirected output show nothing.
+class ProgressLine {
+ public:
+  ProgressLine() : terminal_(StderrIsTerminal()), start_(Clock::now()) {}
+  ~ProgressLine() { Clear(); }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  void Update(std::uint64_t done, std::uint64_t total) {
+    if (!Due()) return;
+    const double elapsed = Seconds(Clock::now() - start_);
+    std::string text =
+        "vornlace: " + std::to_string(done) + "/" + std::to_string(total) + " curves";
+    // Curves of one sweep cost much the same, so the pace so far is a fair guide.
+    if (done > 0 && done < total) {
+      const double left = elapsed / static_cast<double>(done) * static_cast<double>(total - done);
+      text += left < 1.0 ? ", under 1 s left" : ", about " + Duration(left) + " left";
+    }
+    Show(text);
+  }
+
+  // Replaces the line with `text` if the line is in use or the render has run for a second.
+  void Note(const std::string& text) {
+    if (shown_ || (terminal_ && Seconds(Clock::now() - start_) >= kDelaySeconds)) Show(text);
+  }
+
+  void Clear() {
+    if (!shown_) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    shown_ = false;
+  }
+
+ private:
+  static constexpr double kDelaySeconds = 1.0;
+  static constexpr double kIntervalSeconds = 0.2;
+
+  static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+  bool Due() {
+    if (!terminal_) return false;
+    const Clock::time_point now = Clock::now();
+    if (Seconds(now - start_) < kDelaySeconds) return false;
+    if (shown_ && Seconds(now - lastShown_) < kIntervalSeconds) return false;
+    lastShown_ = now;
+    return true;
+  }
+
+  void Show(const std::string& text) {
+    std::fputs(("\r\033[K" + text).c_str(), stderr);
+    std::fflush(stderr);
+    shown_ = true;
+  }
+
+  bool terminal_;
+  Clock::time_point start_;
+  Clock::time_point lastShown_;
+  bool shown_ = false;
+};
+
+// ---- Rendering ---------------------------------------------------------------------------------
+
+double NumberIn(const QString& text) {
+  return NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                            static_cast<std::size_t>(text.size())));
+}
+
+int Interrupted(int signal) {
+  PrintLine(stderr, signal == SIGINT
+                        ? QStringLiteral("vornlace: interrupted; nothing was written.")
+                        : QStringLiteral("vornlace: terminated; nothing was written."));
+  return 128 + signal;
+}
+
+int WriteFailed(const QString& path, const QString& reason) {
+  PrintLine(
+      stderr,
+      QStringLiteral("vornlace: cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason));
+  return kExitWriteFailed;
+}
+
+// Draws the sweep and writes the file. The file is opened first, so a path that cannot be
+// written is reported before a long render rather than after it.
+int RenderToFile(const RenderRequest& request, const QString& path, const QByteArray& format) {
+  StopSignals stopSignals;
+  PendingImageFile file(path, format);
+  QString error;
+  if (!file.Open(&error)) return WriteFailed(path, error);
+
+  ProgressLine progress;
+  std::optional<RenderResult> result;
+  try {
+    result = Render(request, [&progress](std::uint64_t done, std::uint64_t total) {
+      progress.Update(done, total);
+      return StopSignals::Caught() == 0;
+    });
+  } catch (const std::bad_alloc&) {
+    progress.Clear();
+    return WriteFailed(
+        path, QStringLiteral("not enough memory for a picture at scale %1").arg(request.scale));
+  }
+  // A signal during the closing curve is seen here; the sweep itself ran out.
+  if (const int signal = StopSignals::Caught(); signal != 0) {
+    progress.Clear();
+    return Interrupted(signal);
+  }
+
+  progress.Note("vornlace: writing the file");
+  const bool written = file.Write(ImageViewOf(result->image), &error);
+  progress.Clear();
+  // The last chance to stop: the file is committed only when nobody asked otherwise.
+  if (const int signal = StopSignals::Caught(); signal != 0) return Interrupted(signal);
+  if (!written || !file.Commit(&error)) return WriteFailed(path, error);
+  return EXIT_SUCCESS;
+}
+
+int RunCommands(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Watch a Koch curve change as the angle of its bumps varies.\n"
+      "With no options, opens the window. With --render, draws one sweep as its button would\n"
+      "in a newly opened window and saves the finished canvas, without needing a display."));
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Show this help and exit."));
+  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                   QStringLiteral("Show the version and exit."));
+  const QCommandLineOption render(QStringLiteral("render"),
+                                  QStringLiteral("The sweep to draw: draw, style2 or style3."),
+                                  QStringLiteral("SWEEP"));
+  const QCommandLineOption output(
+      QStringLiteral("output"),
+      QStringLiteral("The image file to write; its extension picks the format (png, jpg, bmp, "
+                     "ppm, ...). An existing file is replaced only once the new one is whole."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption style1Max(
+      QStringLiteral("style1-max"),
+      QStringLiteral("The style-1 maximum, read like the window's first box (draw only)."),
+      QStringLiteral("TEXT"), QStringLiteral("60"));
+  const QCommandLineOption sweepMax(
+      QStringLiteral("max"), QStringLiteral("The display maximum, read like the second box."),
+      QStringLiteral("TEXT"), QStringLiteral("90"));
+  const QCommandLineOption scale(
+      QStringLiteral("scale"),
+      QStringLiteral("Pixels per window pixel along each side, 1 to %1: the picture a screen "
+                     "with that device pixel ratio shows.")
+          .arg(kMaxRenderScale),
+      QStringLiteral("N"), QStringLiteral("1"));
+  parser.addOptions({help, version, render, output, style1Max, sweepMax, scale});
+  // "-render" as "--render", and Qt's "-platform" named whole in the error, not letter by letter.
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+
+  if (!parser.parse(arguments)) return UsageError(parser.errorText());
+  if (parser.isSet(help)) {
+    std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+    return EXIT_SUCCESS;
+  }
+  if (parser.isSet(version)) {
+    PrintLine(stdout, QStringLiteral(VORNLACE_NAME " " VORNLACE_VERSION_TEXT));
+    return EXIT_SUCCESS;
+  }
+  if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
+    return UsageError(QStringLiteral("unexpected argument %1.").arg(Quoted(extra.first())));
+  }
+  if (!parser.isSet(render)) return UsageError(QStringLiteral("--render SWEEP is missing."));
+
+  RenderRequest request;
+  const QString sweepName = parser.value(render);
+  request.plan = SweepNamed(sweepName.toStdString());
+  if (request.plan == nullptr) {
+    return UsageError(QStringLiteral("unknown sweep %1 for --render: use draw, style2 or style3.")
+                          .arg(Quoted(sweepName)));
+  }
+
+  const QString path = parser.value(output);
+  if (!parser.isSet(output) || path.isEmpty()) {
+    return UsageError(QStringLiteral("--output FILE is missing."));
+  }
+  const QByteArray format = ImageFormatFor(path);
+  if (format.isEmpty()) {
+    QStringList known;
+    for (const QByteArray& f : QImageWriter::supportedImageFormats())
+      known << QString::fromLatin1(f);
+    return UsageError(QStringLiteral("cannot tell the image format from %1: end the name in .%2.")
+                          .arg(Quoted(path), known.join(QStringLiteral(", ."))));
+  }
+
+  bool scaleOk = false;
+  const QString scaleText = parser.value(scale);
+  request.scale = scaleText.toInt(&scaleOk);
+  if (!scaleOk || request.scale < 1 || request.scale > kMaxRenderScale) {
+    return UsageError(QStringLiteral("--scale must be a whole number from 1 to %1, not %2.")
+                          .arg(kMaxRenderScale)
+                          .arg(Quoted(scaleText)));
+  }
+
+  request.style1Max = NumberIn(parser.value(style1Max));
+  const QString maxText = parser.value(sweepMax);
+  request.sweepMax = NumberIn(maxText);
+  if (SweepNeverEnds(request.sweepMax)) {
+    return UsageError(
+        QStringLiteral("a sweep to --max %1 would never end: give a maximum below 2^53.")
+            .arg(Quoted(maxText)));
+  }
+  return RenderToFile(request, path, format);
+}
+
+}  // namespace
+
+std::optional<int> RunCommandLine(int argc, char** argv) {
+  if (!HasOwnOption(argc, argv)) return std::nullopt;
+  // For the arguments as text and for the image format plugins; needs no display.
+  int count = argc;
+  QCoreApplication core(count, argv);
+  QCoreApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
+  QCoreApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
+  return RunCommands(QCoreApplication::arguments());
+}
+
+std::optional<int> RefuseLeftoverArguments(const QStringList& arguments) {
+  if (arguments.size() < 2) return std::nullopt;
+  return UsageError(QStringLiteral("unexpected argument %1.").arg(Quoted(arguments.at(1))));
+}
+
+}  // namespace app

@@ -1,0 +1,98 @@
+#include "app/image_file.h"
+
+#include <QFileInfo>
+#include <QImageWriter>
+
+namespace app {
+
+namespace {
+
+bool Fail(QString* error, const QString& reason) {
+  if (error != nullptr) *error = reason;
+  return false;
+}
+
+// What an encoder writes through: passes everything on to the file and, once the file has
+// failed, takes the rest without complaint. An encoder that sees a failing device takes its own
+// error path, which prints to the console and, in Qt's PNG writer, leaks its row buffer; the
+// file's own error is the one worth reporting, once the encoder is done.
+class FileShield final : public QIODevice {
+ public:
+  explicit FileShield(QSaveFile& file) : file_(file) { open(QIODevice::WriteOnly); }
+
+  [[nodiscard]] bool Failed() const noexcept { return failed_; }
+
+  bool seek(qint64 pos) override {
+    if (!failed_ && !file_.seek(pos)) failed_ = true;
+    return QIODevice::seek(pos);
+  }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 len) override {
+    if (!failed_ && file_.write(data, len) != len) failed_ = true;
+    return len;
+  }
+
+ private:
+  QSaveFile& file_;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+QByteArray ImageFormatFor(const QString& path) {
+  const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+  if (suffix.isEmpty() || !QImageWriter::supportedImageFormats().contains(suffix)) return {};
+  return suffix;
+}
+
+QImage ImageViewOf(const turtle::Raster& raster) {
+  // Built on const data, the image copies the pixels before anything could change them.
+  return QImage(reinterpret_cast<const uchar*>(raster.Bits()), raster.Width(), raster.Height(),
+                static_cast<qsizetype>(raster.Width()) * 4, QImage::Format_RGB32);
+}
+
+QImage ImageOf(const turtle::Raster& raster) { return ImageViewOf(raster).copy(); }
+
+PendingImageFile::PendingImageFile(const QString& path, const QByteArray& format)
+    : file_(path), format_(format) {}
+
+bool PendingImageFile::Open(QString* error) {
+  if (!file_.open(QIODevice::WriteOnly)) return Fail(error, file_.errorString());
+  return true;
+}
+
+bool PendingImageFile::Write(const QImage& image, QString* error) {
+  if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
+  FileShield shield(file_);
+  QImageWriter writer(&shield, format_);
+  const bool encoded = writer.write(image);
+  if (shield.Failed()) {
+    // The file failed under the encoder (a full disk, a size limit). A commit after a failed
+    // write removes the temporary file and gives the system's reason.
+    if (file_.error() == QFileDevice::NoError) file_.cancelWriting();
+    file_.commit();
+    return Fail(error, file_.errorString());
+  }
+  if (!encoded) {
+    file_.cancelWriting();
+    return Fail(error, writer.errorString());
+  }
+  return true;
+}
+
+bool PendingImageFile::Commit(QString* error) {
+  if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
+  // A failed write of the data itself (a full disk) surfaces here, and the target stays as it was.
+  if (!file_.commit()) return Fail(error, file_.errorString());
+  return true;
+}
+
+bool WriteImageFile(const QImage& image, const QString& path, const QByteArray& format,
+                    QString* error) {
+  PendingImageFile file(path, format);
+  return file.Open(error) && file.Write(image, error) && file.Commit(error);
+}
+
+}  // namespace app

@@ -1,0 +1,74 @@
+#include "app/render.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "turtle/canvas.h"
+#include "turtle/turtle.h"
+
+namespace app {
+
+namespace {
+
+// 2^53: from here on consecutive doubles are 2 or more apart.
+constexpr double kFirstUncountable = 9007199254740992.0;
+
+}  // namespace
+
+const NamedSweep kNamedSweeps[3] = {
+    {"draw", &kDrawSweep}, {"style2", &kStyle2Sweep}, {"style3", &kStyle3Sweep}};
+
+const SweepPlan* SweepNamed(std::string_view name) noexcept {
+  for (const NamedSweep& s : kNamedSweeps) {
+    if (s.name == name) return s.plan;
+  }
+  return nullptr;
+}
+
+std::string_view SweepNameOf(const SweepPlan& plan) noexcept {
+  for (const NamedSweep& s : kNamedSweeps) {
+    if (s.plan == &plan) return s.name;
+  }
+  return {};
+}
+
+bool SweepNeverEnds(double sweepMax) noexcept { return sweepMax >= kFirstUncountable; }
+
+std::uint64_t CurvesInSweep(const SweepPlan& plan, double sweepMax) noexcept {
+  if (SweepNeverEnds(sweepMax)) return std::numeric_limits<std::uint64_t>::max();
+  const std::uint64_t closing = plan.closingCurve ? 1 : 0;
+  // Both directions pass through every whole number of steps from 0 to the maximum, exactly:
+  // below 2^53 a step of 1 is never rounded. -0 still makes one pass; NaN fails the test.
+  if (!(sweepMax >= 0.0)) return closing;
+  return static_cast<std::uint64_t>(std::floor(sweepMax)) + 1 + closing;
+}
+
+RenderResult Render(const RenderRequest& request, const RenderPump& pump) {
+  if (request.plan == nullptr) throw std::invalid_argument("Render: no sweep");
+  if (request.scale < 1 || request.scale > kMaxRenderScale) {
+    throw std::invalid_argument("Render: scale out of range");
+  }
+  // The canvas starts black as Cls will leave it; the sweep sets the world window itself.
+  turtle::Canvas canvas(kCanvasWidth * request.scale, kCanvasHeight * request.scale,
+                        turtle::kBlack);
+  turtle::Turtle turtle(canvas);
+  SweepState state;
+
+  const std::uint64_t total = CurvesInSweep(*request.plan, request.sweepMax);
+  std::uint64_t done = 0;
+  SweepHost host{canvas,
+                 turtle,
+                 state,
+                 [&request] { return request.style1Max; },
+                 [&request] { return request.sweepMax; },
+                 [&] {
+                   // A pump comes before every pass's curve, so the one before it is finished.
+                   if (pump && !pump(done, total)) state.StopRequested = -1;
+                   ++done;
+                 }};
+  const SweepEnd end = RunSweep(*request.plan, host);
+  return {end, std::move(canvas.Image())};
+}
+
+}  // namespace app

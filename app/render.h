@@ -1,0 +1,66 @@
+#pragma once
+// Off-screen renders: one sweep run exactly as its button runs it in a freshly started window,
+// drawn on a canvas of N × N device pixels per logical pixel under the same world window, with
+// a callback before every curve that can follow the progress and stop the render. Also the
+// sweeps' names, as the command line and saved file names spell them.
+// Plain C++: turning the raster into an image file belongs to the caller.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "app/sweeps.h"
+#include "turtle/raster.h"
+
+namespace app {
+
+// The largest scale a render takes: 16 × 16 device pixels per logical pixel is a raster of
+// 9168 × 6608, about 240 MB.
+inline constexpr int kMaxRenderScale = 16;
+
+// A sweep and the name it goes by.
+struct NamedSweep {
+  std::string_view name;
+  const SweepPlan* plan;
+};
+// The three sweeps in the order of their buttons: "draw", "style2", "style3".
+extern const NamedSweep kNamedSweeps[3];
+
+// The sweep with this name, or nullptr when there is none.
+[[nodiscard]] const SweepPlan* SweepNamed(std::string_view name) noexcept;
+// The name of one of the three sweeps, or an empty view for any other plan.
+[[nodiscard]] std::string_view SweepNameOf(const SweepPlan& plan) noexcept;
+
+// True when a sweep to this maximum would never end by itself: +∞, and every value from 2^53
+// up, where doubles are at least 2 apart and a step of 1 rounds away, so the angle stands still
+// (a downward sweep from 2^53 itself does get below it, but only to need 2^53 more curves).
+// NaN, -∞ and negative maxima end at once.
+[[nodiscard]] bool SweepNeverEnds(double sweepMax) noexcept;
+
+// How many curves a full run of the sweep draws: one per pass (every whole-degree step from 0
+// to the maximum, none for a negative or NaN maximum) and the closing curve if the sweep has
+// one. Only meaningful when !SweepNeverEnds(sweepMax).
+[[nodiscard]] std::uint64_t CurvesInSweep(const SweepPlan& plan, double sweepMax) noexcept;
+
+struct RenderRequest {
+  const SweepPlan* plan = &kDrawSweep;
+  double style1Max = 0.0;  // read by the Draw sweep only; the other sweeps keep a fresh 0
+  double sweepMax = 0.0;
+  int scale = 1;  // 1 to kMaxRenderScale
+};
+
+// Called before each pass's curve with the curves drawn so far and the total a full run
+// draws; returning false stops the render there, as the stop button would.
+using RenderPump = std::function<bool(std::uint64_t curvesDone, std::uint64_t curvesTotal)>;
+
+struct RenderResult {
+  SweepEnd end;          // RanOut, or Stopped when the pump asked to stop
+  turtle::Raster image;  // kCanvasWidth·scale × kCanvasHeight·scale, 0xffRRGGBB
+};
+
+// Runs the sweep on a fresh canvas, turtle and sweep state. Throws std::invalid_argument for a
+// null plan or a scale outside 1 to kMaxRenderScale. A maximum that never ends is the caller's
+// to refuse (or to stop through the pump).
+[[nodiscard]] RenderResult Render(const RenderRequest& request, const RenderPump& pump = {});
+
+}  // namespace app

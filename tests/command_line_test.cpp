@@ -1,0 +1,261 @@
+// The built program run as a user runs it from a shell, with no display in its environment:
+// exit statuses, what it says, and which files it leaves behind.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <functional>
+#include <limits>
+
+#if defined(__linux__)
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/types.h>
+#endif
+
+#include "app/image_file.h"
+#include "app/render.h"
+
+namespace {
+
+struct Outcome {
+  int status = -1;  // the exit status, or -1 when the program crashed or hung
+  QString out;
+  QString err;
+  [[nodiscard]] QStringList ErrLines() const {
+    return err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  }
+};
+
+void StartVornlace(QProcess& p, const QStringList& args,
+                   const std::function<void()>& inChild = {}) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    env.remove(QLatin1String(name));
+  }
+  p.setProcessEnvironment(env);
+  // A test run started in the background must not hand the program an ignored Ctrl+C.
+  p.setChildProcessModifier([inChild] {
+    std::signal(SIGINT, SIG_DFL);
+    if (inChild) inChild();
+  });
+  p.start(QStringLiteral(VORNLACE_BINARY), args);
+}
+
+Outcome Finish(QProcess& p) {
+  Outcome o;
+  if (!p.waitForFinished(60000)) {
+    p.kill();
+    p.waitForFinished();
+  } else if (p.exitStatus() == QProcess::NormalExit) {
+    o.status = p.exitCode();
+  }
+  o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+  o.err = QString::fromLocal8Bit(p.readAllStandardError());
+  return o;
+}
+
+Outcome RunVornlace(const QStringList& args, const std::function<void()>& inChild = {}) {
+  QProcess p;
+  StartVornlace(p, args, inChild);
+  return Finish(p);
+}
+
+class CommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+  QString Path(const QString& name) const { return dir.filePath(name); }
+  QStringList Entries() const {
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplay) {
+  const Outcome help = RunVornlace({QStringLiteral("--help")});
+  EXPECT_EQ(help.status, 0) << help.err.toStdString();
+  EXPECT_TRUE(help.out.contains(QLatin1String("--render")));
+  EXPECT_TRUE(help.err.isEmpty());
+  const Outcome version = RunVornlace({QStringLiteral("--version")});
+  EXPECT_EQ(version.status, 0) << version.err.toStdString();
+  EXPECT_EQ(version.out, QStringLiteral(VORNLACE_NAME " " VORNLACE_VERSION_TEXT "\n"));
+}
+
+// Without an option of the program's own the window starts, and Qt takes its options from the
+// arguments first; anything left over is a mistake, found before any window shows.
+TEST_F(CommandLineTest, WindowModeTakesQtOptionsAndRefusesTheRest) {
+  const Outcome o = RunVornlace({QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                                 QStringLiteral("-style"), QStringLiteral("fusion"),
+                                 QStringLiteral("stray")});
+  EXPECT_EQ(o.status, 2) << o.err.toStdString();
+  ASSERT_FALSE(o.ErrLines().isEmpty());
+  EXPECT_EQ(o.ErrLines().last(),
+            QStringLiteral("vornlace: unexpected argument 'stray'. Try 'vornlace --help'."));
+}
+
+TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndOneLineAndWriteNothing) {
+  const QString out = Path(QStringLiteral("fan.png"));
+  const QStringList render{QStringLiteral("--render"), QStringLiteral("draw"),
+                           QStringLiteral("--output"), out};
+  const QList<QStringList> cases{
+      render + QStringList{QStringLiteral("--bogus")},
+      render + QStringList{QStringLiteral("stray")},
+      {QStringLiteral("--render"), QStringLiteral("draw")},
+      {QStringLiteral("--output"), out},
+      {QStringLiteral("--render"), QStringLiteral("Draw"), QStringLiteral("--output"), out},
+      {QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--output"),
+       Path(QStringLiteral("fan.txt"))},
+      {QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--output"),
+       Path(QStringLiteral("fan"))},
+      render + QStringList{QStringLiteral("--scale"), QStringLiteral("0")},
+      render + QStringList{QStringLiteral("--scale"), QStringLiteral("17")},
+      render + QStringList{QStringLiteral("--scale"), QStringLiteral("abc")},
+      render + QStringList{QStringLiteral("--max"), QStringLiteral("1e999")},
+      render + QStringList{QStringLiteral("--max"), QStringLiteral("9007199254740992")},
+      {QStringLiteral("--render"), QStringLiteral("style2"), QStringLiteral("--output"), out,
+       QStringLiteral("--max=１e１６")},
+  };
+  for (const QStringList& args : cases) {
+    const Outcome o = RunVornlace(args);
+    const std::string what = args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(o.status, 2) << what;
+    ASSERT_EQ(o.ErrLines().size(), 1) << what << "\n" << o.err.toStdString();
+    EXPECT_TRUE(o.err.startsWith(QLatin1String("vornlace: "))) << o.err.toStdString();
+    EXPECT_TRUE(Entries().isEmpty()) << what;
+  }
+}
+
+// The file holds the very pixels a render gives, in the format its name asks for, whatever
+// the case of the extension; the maxima are read like the window's boxes.
+TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
+  struct Case {
+    const char* sweep;
+    QString style1Max;
+    QString max;
+    int scale;
+    const char* file;
+    app::RenderRequest expected;
+    const char* format;
+  } cases[] = {
+      {"draw",
+       QStringLiteral("３０"),
+       QStringLiteral("12.5度"),
+       1,
+       "a.png",
+       {&app::kDrawSweep, 30, 12.5, 1},
+       "png"},
+      {"style3", QString(), QStringLiteral("5"), 2, "b.BMP", {&app::kStyle3Sweep, 0, 5, 2}, "bmp"},
+      // No pass at all: only the closing curve, as the button draws it.
+      {"style2",
+       QStringLiteral("30"),
+       QStringLiteral("-1e999"),
+       1,
+       "c.ppm",
+       {&app::kStyle2Sweep, 0, -std::numeric_limits<double>::infinity(), 1},
+       "ppm"},
+      {"draw", QString(), QStringLiteral("-5"), 1, "d.png", {&app::kDrawSweep, 60, -5, 1}, "png"},
+  };
+  for (const Case& c : cases) {
+    const QString path = Path(QLatin1String(c.file));
+    QStringList args{QStringLiteral("--render"), QLatin1String(c.sweep),
+                     QStringLiteral("--output"), path,
+                     QStringLiteral("--max"),    c.max,
+                     QStringLiteral("--scale"),  QString::number(c.scale)};
+    if (!c.style1Max.isNull()) args << QStringLiteral("--style1-max") << c.style1Max;
+    const Outcome o = RunVornlace(args);
+    ASSERT_EQ(o.status, 0) << c.file << ": " << o.err.toStdString();
+    EXPECT_TRUE(o.err.isEmpty() && o.out.isEmpty()) << o.err.toStdString();
+    EXPECT_EQ(QImageReader(path).format(), QByteArray(c.format)) << c.file;
+    const QImage written = QImage(path).convertToFormat(QImage::Format_RGB32);
+    const QImage expected = app::ImageOf(app::Render(c.expected).image);
+    EXPECT_EQ(written.size(), QSize(573 * c.scale, 413 * c.scale)) << c.file;
+    EXPECT_TRUE(written == expected) << c.file;
+  }
+}
+
+TEST_F(CommandLineTest, UnwritableTargetsFailWithOneLineNamingThemAndLeaveNothing) {
+  QFile plain(Path(QStringLiteral("plain.txt")));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.close();
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.png")));
+  const QStringList before = Entries();
+  for (const QString& target :
+       {Path(QStringLiteral("plain.txt/out.png")), Path(QStringLiteral("missing/out.png")),
+        Path(QStringLiteral("folder.png"))}) {
+    const Outcome o = RunVornlace(
+        {QStringLiteral("--render"), QStringLiteral("style3"), QStringLiteral("--output"), target});
+    EXPECT_EQ(o.status, 1) << target.toStdString();
+    ASSERT_EQ(o.ErrLines().size(), 1) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QDir::toNativeSeparators(target))) << o.err.toStdString();
+    EXPECT_EQ(Entries(), before);
+  }
+}
+
+#if defined(__linux__)
+// A write that fails midway (here a file size limit; a full disk alike) or a render that is
+// interrupted must leave an existing file exactly as it was, and no other file beside it.
+TEST_F(CommandLineTest, FailedOrInterruptedWritesLeaveTheOldFileAlone) {
+  const QString path = Path(QStringLiteral("keep.png"));
+  const QByteArray old("the picture from yesterday");
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(old);
+  }
+  auto fileIsUntouched = [&] {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.readAll() == old &&
+           Entries() == QStringList{QStringLiteral("keep.png")};
+  };
+
+  const Outcome limited =
+      RunVornlace({QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--scale"),
+                   QStringLiteral("4"), QStringLiteral("--output"), path},
+                  [] {
+                    const rlimit limit{64 * 1024, 64 * 1024};
+                    setrlimit(RLIMIT_FSIZE, &limit);
+                    std::signal(SIGXFSZ, SIG_IGN);  // a failed write instead of a killed process
+                  });
+  EXPECT_EQ(limited.status, 1) << limited.err.toStdString();
+  ASSERT_EQ(limited.ErrLines().size(), 1) << limited.err.toStdString();
+  EXPECT_TRUE(limited.err.startsWith(QLatin1String("vornlace: cannot write ") + path))
+      << limited.err.toStdString();
+  EXPECT_TRUE(fileIsUntouched());
+
+  for (const int signal : {SIGINT, SIGTERM}) {
+    // A sweep that takes minutes, stopped once the program has its handler in place.
+    QProcess p;
+    StartVornlace(p, {QStringLiteral("--render"), QStringLiteral("style2"), QStringLiteral("--max"),
+                      QStringLiteral("100000"), QStringLiteral("--output"), path});
+    ASSERT_TRUE(p.waitForStarted());
+    const auto pid = static_cast<pid_t>(p.processId());
+    const quint64 bit = quint64{1} << (signal - 1);
+    bool caught = false;
+    for (int i = 0; i < 500 && !caught; ++i) {
+      QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+      if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+          if (!line.startsWith("SigCgt:")) continue;
+          caught = (line.mid(7).trimmed().toULongLong(nullptr, 16) & bit) != 0;
+        }
+      }
+      if (!caught) QThread::msleep(10);
+    }
+    ASSERT_TRUE(caught) << "no handler for signal " << signal;
+    ::kill(pid, signal);
+    const Outcome o = Finish(p);
+    EXPECT_EQ(o.status, 128 + signal) << o.err.toStdString();
+    EXPECT_EQ(o.ErrLines().size(), 1) << o.err.toStdString();
+    EXPECT_TRUE(fileIsUntouched()) << "after signal " << signal;
+  }
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,111 @@
+#include "app/render.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "support/raster_helpers.h"
+
+namespace {
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(RenderTest, SweepNamesMapBothWays) {
+  for (const app::NamedSweep& s : app::kNamedSweeps) {
+    EXPECT_EQ(app::SweepNamed(s.name), s.plan) << s.name;
+    EXPECT_EQ(app::SweepNameOf(*s.plan), s.name);
+  }
+  EXPECT_EQ(app::SweepNamed("Draw"), nullptr);
+  EXPECT_EQ(app::SweepNamed(""), nullptr);
+  const app::SweepPlan other = app::kDrawSweep;
+  EXPECT_TRUE(app::SweepNameOf(other).empty());
+}
+
+TEST(RenderTest, OnlyMaximaWhereAStepOfOneIsLostNeverEnd) {
+  EXPECT_FALSE(app::SweepNeverEnds(9007199254740991.0));  // 2^53 - 1
+  EXPECT_TRUE(app::SweepNeverEnds(9007199254740992.0));
+  EXPECT_TRUE(app::SweepNeverEnds(1e300));
+  EXPECT_TRUE(app::SweepNeverEnds(kInf));
+  for (const double max : {kNan, -kInf, -5.0, 0.0}) EXPECT_FALSE(app::SweepNeverEnds(max)) << max;
+  // The largest count there is, without overflow: 2^53 passes and the closing curve.
+  EXPECT_EQ(app::CurvesInSweep(app::kDrawSweep, 9007199254740991.0), (1ull << 53) + 1);
+}
+
+// The count the progress shows must be the number of curves the sweep loop really draws.
+TEST(RenderTest, CurveCountMatchesThePumpsOfARealSweep) {
+  for (const app::NamedSweep& s : app::kNamedSweeps) {
+    for (const double max : {kNan, -kInf, -5.0, -0.0, 0.0, 3.5, 7.0}) {
+      std::uint64_t pumps = 0;
+      std::uint64_t seenTotal = 0;
+      const app::RenderResult r =
+          app::Render({s.plan, 60, max, 1}, [&](std::uint64_t done, std::uint64_t total) {
+            EXPECT_EQ(done, pumps);
+            seenTotal = total;
+            ++pumps;
+            return true;
+          });
+      EXPECT_EQ(r.end, app::SweepEnd::RanOut);
+      const std::uint64_t total = app::CurvesInSweep(*s.plan, max);
+      EXPECT_EQ(total, pumps + (s.plan->closingCurve ? 1 : 0)) << s.name << " to " << max;
+      if (pumps > 0) {
+        EXPECT_EQ(seenTotal, total);
+      }
+    }
+  }
+}
+
+TEST(RenderTest, PumpStopsTheRenderBeforeTheNextCurve) {
+  int pumps = 0;
+  const app::RenderResult r = app::Render({&app::kStyle2Sweep, 0, 90, 1}, [&](auto done, auto) {
+    ++pumps;
+    return done < 2;
+  });
+  EXPECT_EQ(r.end, app::SweepEnd::Stopped);
+  EXPECT_EQ(pumps, 3);
+  // Two curves and no closing curve.
+  EXPECT_EQ(testing_support::CountPixels(r.image, turtle::ToArgb32(turtle::kYellow)), 0);
+  EXPECT_THROW((void)app::Render({&app::kDrawSweep, 60, 90, 0}), std::invalid_argument);
+  EXPECT_THROW((void)app::Render({&app::kDrawSweep, 60, 90, 17}), std::invalid_argument);
+}
+
+// Maxima that make no pass render what the button shows: Draw and style 2 their closing curve
+// alone, style 3 a black canvas.
+TEST(RenderTest, MaximaWithoutPassesDrawWhatTheButtonDraws) {
+  const std::uint32_t black = turtle::ToArgb32(turtle::kBlack);
+  const std::uint32_t yellow = turtle::ToArgb32(turtle::kYellow);
+  const int all = app::kCanvasWidth * app::kCanvasHeight;
+  for (const app::NamedSweep& s : app::kNamedSweeps) {
+    for (const double max : {kNan, -kInf, -5.0}) {
+      const turtle::Raster image = app::Render({s.plan, 60, max, 1}).image;
+      const int yellows = testing_support::CountPixels(image, yellow);
+      EXPECT_EQ(testing_support::CountPixels(image, black) + yellows, all) << s.name << max;
+      if (s.plan->closingCurve) {
+        EXPECT_GT(yellows, 500) << s.name << " to " << max;
+      } else {
+        EXPECT_EQ(yellows, 0) << s.name << " to " << max;
+      }
+    }
+  }
+}
+
+// The default Draw sweep at scale 4, pixel for pixel: one-pixel lines on a raster four times as
+// wide and high under the same world window. A change here means the picture changed: look at
+// the image written next to the test binary before updating the constant.
+TEST(RenderTest, DrawSweepAtScaleFourIsUnchanged) {
+  const app::RenderResult r = app::Render({&app::kDrawSweep, 60, 90, 4});
+  ASSERT_EQ(r.image.Width(), 4 * 573);
+  ASSERT_EQ(r.image.Height(), 4 * 413);
+  const std::uint64_t hash = testing_support::HashPixels(r.image);
+  constexpr std::uint64_t kExpected = 0x70a39edd8f7fe9f3ull;
+  if (hash != kExpected) {
+    const std::string path = std::string(VORNLACE_TEST_OUTPUT_DIR) + "/draw_sweep_4x.ppm";
+    testing_support::WritePpm(r.image, path);
+    ADD_FAILURE() << "picture hash 0x" << std::hex << hash << ", image written to " << path;
+  }
+}
+
+}  // namespace
