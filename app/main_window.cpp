@@ -1,14 +1,25 @@
 #include "app/main_window.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <string_view>
 
 #include "app/canvas_widget.h"
+#include "app/image_file.h"
 #include "app/number_text.h"
+#include "app/render.h"
 
 namespace app {
 
@@ -55,6 +66,9 @@ Form1::Form1(QWidget* parent)
       Command2(Place(new QPushButton(QStringLiteral("形式２"), this), "Command2", kCommand2)),
       Command3(Place(new QPushButton(QStringLiteral("描画中止"), this), "Command3", kCommand3)),
       Command4(Place(new QPushButton(QStringLiteral("形式3"), this), "Command4", kCommand4)),
+      saveAction_(new QAction(QStringLiteral("画像を保存..."), this)),
+      copyAction_(new QAction(QStringLiteral("画像をコピー"), this)),
+      canvasMenu_(new QMenu(this)),
       turtle_(Picture1->canvas()) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Form1"));
@@ -85,6 +99,24 @@ Form1::Form1(QWidget* parent)
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
   connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+
+  // Save and Copy: the platform's standard keys anywhere in the window (a text box with the
+  // focus keeps Copy for its own text), and the canvas's context menu. The menu pops up without
+  // an event loop of its own, so it adds nothing to what a sweep's event pump can nest.
+  saveAction_->setObjectName(QStringLiteral("SaveImage"));
+  saveAction_->setShortcut(QKeySequence::Save);
+  copyAction_->setObjectName(QStringLiteral("CopyImage"));
+  copyAction_->setShortcut(QKeySequence::Copy);
+  for (QAction* a : {saveAction_, copyAction_}) {
+    a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);
+    canvasMenu_->addAction(a);
+  }
+  connect(saveAction_, &QAction::triggered, this, &Form1::saveImage);
+  connect(copyAction_, &QAction::triggered, this, &Form1::copyImage);
+  Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Picture1, &QWidget::customContextMenuRequested, this,
+          [this](QPoint at) { canvasMenu_->popup(Picture1->mapToGlobal(at)); });
 }
 
 void Form1::Command1_Click() { sweepFromButton(kDrawSweep); }
@@ -93,14 +125,67 @@ void Form1::Command4_Click() { sweepFromButton(kStyle3Sweep); }
 void Form1::Command3_Click() { state_.StopRequested = -1; }
 
 void Form1::sweepFromButton(const SweepPlan& plan) {
-  SweepHost host{Picture1->canvas(), turtle_, state_, [this] { return NumberIn(Text1); },
-                 [this] { return NumberIn(Text2); },
+  // Every sweep reads the second box, once, when it has really started: that names the picture.
+  const auto readText2 = [this, &plan] {
+    lastSweep_ = &plan;
+    return NumberIn(Text2);
+  };
+  SweepHost host{Picture1->canvas(),
+                 turtle_,
+                 state_,
+                 [this] { return NumberIn(Text1); },
+                 readText2,
                  [] { QCoreApplication::processEvents(); }};
   if (RunSweep(plan, host) == SweepEnd::NotStarted) return;
   // Whatever was drawn after the last refresh point or held back by the pacing, or a clear with
   // nothing drawn after it, reaches the screen now that the handler ends.
   Picture1->canvas().Refresh();
   Picture1->presentNow();
+}
+
+void Form1::saveImage() {
+  // One dialog at a time: while it is open it holds the window's input, and a sweep that asked
+  // for it from its event pump waits until it closes.
+  if (saving_ || state_.Closing) return;
+  saving_ = true;
+  const struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{saving_};
+
+  // The picture as it stands now, in device pixels, whatever a sweep draws while we ask.
+  const QImage image = ImageOf(Picture1->canvas().Image());
+  if (saveFolder_.isEmpty()) {
+    saveFolder_ = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (saveFolder_.isEmpty()) saveFolder_ = QDir::homePath();
+  }
+  const QString title = QStringLiteral("画像を保存");
+  QFileDialog dialog(this, title, saveFolder_);
+  dialog.setObjectName(QStringLiteral("SaveImageDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("png"));
+  dialog.setNameFilters({QStringLiteral("PNG 画像 (*.png)"),
+                         QStringLiteral("画像 (*.png *.jpg *.jpeg *.bmp *.ppm *.tif *.tiff *.webp)"),
+                         QStringLiteral("すべてのファイル (*)")});
+  dialog.selectFile(QString::fromStdString(SuggestedImageName(lastSweep_, state_.SweepMaxAngle)));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().constFirst();
+  saveFolder_ = QFileInfo(path).absolutePath();
+
+  const QByteArray format = ImageFormatFor(path);
+  QString error;
+  if (format.isEmpty()) {
+    error = QStringLiteral("この拡張子の画像形式には保存できません。");
+  } else if (WriteImageFile(image, path, format, &error)) {
+    return;
+  }
+  QMessageBox::warning(this, title,
+                       QStringLiteral("画像を %1 に保存できませんでした。\n%2")
+                           .arg(QDir::toNativeSeparators(path), error));
+}
+
+void Form1::copyImage() {
+  QGuiApplication::clipboard()->setImage(ImageOf(Picture1->canvas().Image()));
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

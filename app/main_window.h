@@ -2,15 +2,19 @@
 // Form1: the program's one window. The canvas Picture1 on the left; on the right the Draw,
 // style-2, style-3 and stop buttons and the two boxes with their labels, all at fixed
 // positions that stay put when the window is resized. The window owns the turtle and the
-// sweep state; each sweep button runs its sweep inside its click handler.
+// sweep state; each sweep button runs its sweep inside its click handler. The picture can be
+// saved to a file or copied, from the canvas's context menu or with the standard keys, also
+// while a sweep draws.
 
 #include <QWidget>
 
 #include "app/sweeps.h"
 #include "turtle/turtle.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace app {
@@ -36,6 +40,8 @@ class Form1 final : public QWidget {
   void Command3_Click();
   void Command4_Click();
   void sweepFromButton(const SweepPlan& plan);
+  void saveImage();
+  void copyImage();
 
   CanvasWidget* Picture1;
   QPushButton* Command1;
@@ -47,8 +53,15 @@ class Form1 final : public QWidget {
   QPushButton* Command3;
   QPushButton* Command4;
 
+  QAction* saveAction_;
+  QAction* copyAction_;
+  QMenu* canvasMenu_;
+
   turtle::Turtle turtle_;
   SweepState state_;
+  const SweepPlan* lastSweep_ = nullptr;  // the sweep that last read its inputs
+  QString saveFolder_;                    // where the last save went, in this run only
+  bool saving_ = false;                   // the save dialog (or its message) is open
 };
 
 }  // namespace app

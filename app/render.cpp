@@ -1,5 +1,6 @@
 #include "app/render.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -31,6 +32,14 @@ std::string_view SweepNameOf(const SweepPlan& plan) noexcept {
     if (s.plan == &plan) return s.name;
   }
   return {};
+}
+
+std::string SuggestedImageName(const SweepPlan* lastSweep, double sweepMax) {
+  const std::string_view name = lastSweep != nullptr ? SweepNameOf(*lastSweep) : std::string_view();
+  if (name.empty()) return "vornlace.png";
+  char number[32];
+  const auto written = std::to_chars(number, number + sizeof number, sweepMax);
+  return "vornlace-" + std::string(name) + "-" + std::string(number, written.ptr) + ".png";
 }
 
 bool SweepNeverEnds(double sweepMax) noexcept { return sweepMax >= kFirstUncountable; }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "app/sweeps.h"
@@ -30,6 +31,11 @@ extern const NamedSweep kNamedSweeps[3];
 [[nodiscard]] const SweepPlan* SweepNamed(std::string_view name) noexcept;
 // The name of one of the three sweeps, or an empty view for any other plan.
 [[nodiscard]] std::string_view SweepNameOf(const SweepPlan& plan) noexcept;
+
+// The file name a picture is offered under: from the last sweep's name and the maximum it read,
+// written as the shortest decimal that reads back as that number, as in
+// "vornlace-style2-90.png"; "vornlace.png" before any sweep.
+[[nodiscard]] std::string SuggestedImageName(const SweepPlan* lastSweep, double sweepMax);
 
 // True when a sweep to this maximum would never end by itself: +∞, and every value from 2^53
 // up, where doubles are at least 2 apart and a step of 1 rounds away, so the angle stands still

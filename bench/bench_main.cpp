@@ -1,6 +1,6 @@
 // vornlace_bench: how fast the program draws its sweeps, against a naive design and against the
 // cheapest computation of the same segments, with no window and in its own window on whatever
-// platform Qt runs on. Prints one table of medians and ratios, then the targets. Fails (exit
+// platform Qt runs on, and how long a render to an image file takes. Prints one table of medians and ratios, then the targets. Fails (exit
 // status 1) only when the designs did not draw the same segment stream; never on speed.
 //
 //   vornlace_bench [--reps N] [--smoke] [--no-window]
@@ -15,6 +15,7 @@
 #include "app/sweeps.h"
 #include "drawing_only.h"
 #include "machine.h"
+#include "render_bench.h"
 #include "report.h"
 #include "sweep_cases.h"
 #include "window_sweep.h"
@@ -92,10 +93,12 @@ int main(int argc, char** argv) {
   const bench::WindowFigures window =
       options.window ? bench::MeasureWindowSweep(windowSweep, options.reps, checks)
                      : bench::WindowSkipped("skipped (--no-window)");
+  const std::vector<bench::RenderTiming> renders = bench::TimeRenders(options.reps);
 
   std::vector<bench::Row> rows;
   Append(rows, bench::DrawingOnlyRows(drawing));
   Append(rows, bench::WindowRows(window, options.smoke));
+  Append(rows, bench::RenderRows(renders));
   std::stable_sort(rows.begin(), rows.end(),
                    [](const bench::Row& a, const bench::Row& b) { return a.group < b.group; });
   std::printf("\n");

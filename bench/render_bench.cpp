@@ -4,28 +4,11 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <chrono>
 
 #include "app/image_file.h"
 #include "app/render.h"
 
 namespace bench {
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 == 1 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
-
-}  // namespace
 
 std::vector<RenderTiming> TimeRenders(int reps) {
   reps = std::max(reps, 1);
@@ -34,6 +17,7 @@ std::vector<RenderTiming> TimeRenders(int reps) {
   for (const int scale : {1, 4}) {
     RenderTiming row;
     row.scale = scale;
+    row.curves = app::CurvesInSweep(app::kDrawSweep, 90);
     std::vector<double> draw;
     std::vector<double> write;
     const QString path = dir.filePath(QStringLiteral("fan-%1x.png").arg(scale));
@@ -55,6 +39,25 @@ std::vector<RenderTiming> TimeRenders(int reps) {
       row.fileBytes = QFileInfo(path).size();
     }
     rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<Row> RenderRows(const std::vector<RenderTiming>& timings) {
+  constexpr int kGroup = 12;
+  constexpr std::uint64_t kDrawSegments = 3'359'558;  // the default Draw sweep, at any scale
+  std::vector<Row> rows;
+  for (const RenderTiming& t : timings) {
+    const std::string sweep = "Draw " + std::to_string(t.scale) + "x";
+    const std::string size = std::to_string(t.width) + " x " + std::to_string(t.height);
+    if (!t.written) {
+      rows.push_back(Note(kGroup, "f", "render to PNG, " + size, "could not write the file"));
+      continue;
+    }
+    rows.push_back({kGroup, "f", "render, drawing (" + size + ")", sweep, kDrawSegments, t.curves,
+                    t.drawSeconds, "the sweep on an off-screen canvas"});
+    rows.push_back({kGroup, "f", "render, PNG encode and write", sweep, kDrawSegments, t.curves,
+                    t.writeSeconds, Grouped(static_cast<std::uint64_t>(t.fileBytes)) + " bytes"});
   }
   return rows;
 }

@@ -6,12 +6,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "report.h"
+
 namespace bench {
 
 struct RenderTiming {
   int scale = 0;
   int width = 0;  // the picture, in pixels
   int height = 0;
+  std::uint64_t segments = 0;
+  std::uint64_t curves = 0;
   double drawSeconds = 0.0;   // the sweep on a fresh canvas of that size
   double writeSeconds = 0.0;  // PNG encoding, writing and putting the file in place
   std::int64_t fileBytes = 0;
@@ -20,5 +24,7 @@ struct RenderTiming {
 
 // One row per scale (1, then 4), each the median of `reps` repetitions.
 std::vector<RenderTiming> TimeRenders(int reps);
+
+std::vector<Row> RenderRows(const std::vector<RenderTiming>& timings);
 
 }  // namespace bench

@@ -2,12 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
@@ -20,6 +29,7 @@
 #endif
 
 #include "app/canvas_widget.h"
+#include "app/image_file.h"
 #include "app/render.h"
 
 using app::CanvasWidget;
@@ -261,6 +271,100 @@ TEST_F(MainWindowTest, ClosingDuringASweepEndsItAtOnceAndDrawsNothingMore) {
   // A click that somehow still reaches a closed window starts nothing.
   window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
   EXPECT_EQ(countColour(Qt::black), 573 * 413);
+}
+
+// Save asked for from inside a sweep's event pump: the dialog offers the suggested name, the
+// sweep waits for it, and the file holds the picture as it was when Save was chosen. A second
+// save starts in the same folder; one that cannot be written says so and leaves no file.
+TEST_F(MainWindowTest, SaveWritesThePictureAsDrawnAndReportsAFailure) {
+  const QTemporaryDir temporary;
+  ASSERT_TRUE(temporary.isValid());
+  const QString folder = temporary.path();
+  auto* save = window.findChild<QAction*>(QStringLiteral("SaveImage"));
+  ASSERT_NE(save, nullptr);
+  QString offered;
+  const auto answerDialog = [&](const QString& name) {
+    QTimer::singleShot(0, &window, [&, name] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+      dialog->selectFile(folder + QLatin1Char('/') + name);
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides accept()
+    });
+  };
+  type("Text2", QStringLiteral("10"));
+  QTimer::singleShot(0, &window, [&] {
+    answerDialog(QStringLiteral("during.png"));
+    save->trigger();
+  });
+  click("Command1");
+  EXPECT_EQ(offered, QStringLiteral("vornlace-draw-10.png"));
+  const QImage saved =
+      QImage(folder + QStringLiteral("/during.png")).convertToFormat(QImage::Format_RGB32);
+  const turtle::Raster& raster = canvas()->canvas().Image();
+  ASSERT_EQ(saved.size(), QSize(raster.Width(), raster.Height()));
+  // Saved at the first pump, after the clear and before any curve; the sweep went on after.
+  QImage black(saved.size(), QImage::Format_RGB32);
+  black.fill(Qt::black);
+  EXPECT_EQ(saved, black);
+  EXPECT_GT(countColour(Qt::yellow), 800);
+
+  QString message;
+  QTimer::singleShot(0, &window, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(QDir(dialog->directory()).absolutePath(), QDir(folder).absolutePath());
+    QTimer::singleShot(0, &window, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      message = box->text();
+      box->accept();
+    });
+    dialog->selectFile(folder + QStringLiteral("/missing/after.png"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  save->trigger();
+  EXPECT_TRUE(message.contains(QStringLiteral("after.png"))) << message.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/missing/after.png")));
+}
+
+// Copy from the canvas's menu, and with the standard key; in a text box the key copies text.
+TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy) {
+  window.activateWindow();
+  if (!QTest::qWaitFor([this] { return QGuiApplication::focusWindow() == window.windowHandle(); },
+                       2000)) {
+    // A compositor with no keyboard (headless weston) never gives the window the focus, and
+    // keeps the clipboard from it too.
+    GTEST_SKIP() << "the window cannot take the keyboard focus here";
+  }
+  type("Text2", QStringLiteral("0"));
+  click("Command1");
+  QContextMenuEvent menuRequest(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                canvas()->mapToGlobal(QPoint(20, 20)));
+  QApplication::sendEvent(canvas(), &menuRequest);
+  auto* menu = window.findChild<QMenu*>();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(menu->isVisible());
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("画像を保存..."));
+  EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("画像をコピー"));
+  menu->actions()[1]->trigger();
+  menu->hide();
+  const turtle::Raster& raster = canvas()->canvas().Image();
+  EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+            app::ImageOf(raster));
+
+  QApplication::clipboard()->clear();
+  auto* text1 = child<QLineEdit>("Text1");
+  text1->setFocus();
+  text1->selectAll();
+  QTest::keySequence(text1, QKeySequence::Copy);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("60"));
+  EXPECT_TRUE(QApplication::clipboard()->image().isNull());
+  canvas()->setFocus();
+  QTest::keySequence(canvas(), QKeySequence::Copy);
+  EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+            app::ImageOf(raster));
 }
 
 // The widget's own painting, grabbed: the raster lands one to one at the device pixel where the

@@ -25,6 +25,16 @@ TEST(RenderTest, SweepNamesMapBothWays) {
   EXPECT_TRUE(app::SweepNameOf(other).empty());
 }
 
+TEST(RenderTest, SuggestedNamesCarryTheSweepAndTheNumberItRead) {
+  EXPECT_EQ(app::SuggestedImageName(nullptr, 90), "vornlace.png");
+  EXPECT_EQ(app::SuggestedImageName(&app::kStyle2Sweep, 90), "vornlace-style2-90.png");
+  EXPECT_EQ(app::SuggestedImageName(&app::kDrawSweep, 90.5), "vornlace-draw-90.5.png");
+  EXPECT_EQ(app::SuggestedImageName(&app::kStyle3Sweep, -5), "vornlace-style3--5.png");
+  EXPECT_EQ(app::SuggestedImageName(&app::kDrawSweep, 0.1), "vornlace-draw-0.1.png");
+  EXPECT_EQ(app::SuggestedImageName(&app::kDrawSweep, kInf), "vornlace-draw-inf.png");
+  EXPECT_EQ(app::SuggestedImageName(&app::kDrawSweep, kNan), "vornlace-draw-nan.png");
+}
+
 TEST(RenderTest, OnlyMaximaWhereAStepOfOneIsLostNeverEnd) {
   EXPECT_FALSE(app::SweepNeverEnds(9007199254740991.0));  // 2^53 - 1
   EXPECT_TRUE(app::SweepNeverEnds(9007199254740992.0));

@@ -1064,7 +1064,13 @@ class Suite:
                 p.key_burst("space", 250)
             check(p.alive(), f"the program died during 2,000 presses\n{p.output()}")
 
+        def after_copy(p):
+            p.sweep_and_settle(COMMAND1, "a Draw sweep")
+            p.click(CANVAS)  # the canvas takes the focus, so Copy copies the picture
+            p.key("ctrl+c")
+
         self.closing_case("close: during Draw started inside a style-2 sweep", during_nested)
+        self.closing_case("close: right after copying the picture", after_copy)
         self.closing_case("close: with sweeps nested to the bound by 2,000 presses",
                           at_the_nesting_bound)
 
