@@ -137,9 +137,8 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
   const QRect exposed = e->rect() & client;
   if (raster.Width() == 0 || raster.Height() == 0 || exposed.isEmpty()) return;
   // Wraps the raster's memory without copying it.
-  const QImage image(reinterpret_cast<const uchar*>(raster.Bits()), raster.Width(),
-                     raster.Height(), static_cast<qsizetype>(raster.Width()) * 4,
-                     QImage::Format_RGB32);
+  const QImage image(reinterpret_cast<const uchar*>(raster.Bits()), raster.Width(), raster.Height(),
+                     static_cast<qsizetype>(raster.Width()) * 4, QImage::Format_RGB32);
 
   // Where the client area and the exposed part land in the paint device's own pixels (the
   // window's backing store, or a pixmap when the widget is grabbed).
@@ -152,17 +151,17 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
   const QPoint origin(DeviceFloor(clientTopLeft.x()), DeviceFloor(clientTopLeft.y()));
   const QRectF exposedDevice = toDevice.mapRect(QRectF(exposed));
   const QRect source = QRect(QPoint(DeviceFloor(exposedDevice.left()) - origin.x(),
-                                   DeviceFloor(exposedDevice.top()) - origin.y()),
-                            QPoint(DeviceCeil(exposedDevice.right()) - origin.x() - 1,
-                                   DeviceCeil(exposedDevice.bottom()) - origin.y() - 1)) &
-                      image.rect();
+                                    DeviceFloor(exposedDevice.top()) - origin.y()),
+                             QPoint(DeviceCeil(exposedDevice.right()) - origin.x() - 1,
+                                    DeviceCeil(exposedDevice.bottom()) - origin.y() - 1)) &
+                       image.rect();
   if (source.isEmpty()) return;
   // Draws in device pixels: undoing the ratio leaves a translation, which lands on the whole
   // pixel `origin`, so each raster pixel is copied to exactly one device pixel.
   painter.setWorldTransform(QTransform::fromScale(1.0 / toDevice.m11(), 1.0 / toDevice.m22()));
-  painter.drawImage(QPointF(origin.x() + source.x() - toDevice.dx(),
-                            origin.y() + source.y() - toDevice.dy()),
-                    image, source);
+  painter.drawImage(
+      QPointF(origin.x() + source.x() - toDevice.dx(), origin.y() + source.y() - toDevice.dy()),
+      image, source);
   pacer_.Painted({source.left(), source.top(), source.right() + 1, source.bottom() + 1});
 }
 

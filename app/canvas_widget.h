@@ -49,7 +49,7 @@ class CanvasWidget final : public QFrame {
   QSize clientSize_;  // logical
   turtle::Canvas canvas_;
   turtle::PresentPacer pacer_;
-  qreal rasterRatio_ = 1.0;  // the device pixel ratio the raster was sized for
+  qreal rasterRatio_ = 1.0;    // the device pixel ratio the raster was sized for
   QPoint clientDeviceOrigin_;  // the raster's top-left in the window's device pixels
 };
 

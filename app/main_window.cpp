@@ -48,9 +48,8 @@ W* Place(W* widget, const char* name, const QRect& geometry) {
 
 double NumberIn(const QLineEdit* box) {
   const QString text = box->text();
-  return NumberFromText(
-      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<std::size_t>(text.size())));
+  return NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                            static_cast<std::size_t>(text.size())));
 }
 
 }  // namespace
@@ -164,9 +163,10 @@ void Form1::saveImage() {
   dialog.setObjectName(QStringLiteral("SaveImageDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("png"));
-  dialog.setNameFilters({QStringLiteral("PNG 画像 (*.png)"),
-                         QStringLiteral("画像 (*.png *.jpg *.jpeg *.bmp *.ppm *.tif *.tiff *.webp)"),
-                         QStringLiteral("すべてのファイル (*)")});
+  dialog.setNameFilters(
+      {QStringLiteral("PNG 画像 (*.png)"),
+       QStringLiteral("画像 (*.png *.jpg *.jpeg *.bmp *.ppm *.tif *.tiff *.webp)"),
+       QStringLiteral("すべてのファイル (*)")});
   dialog.selectFile(QString::fromStdString(SuggestedImageName(lastSweep_, state_.SweepMaxAngle)));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString path = dialog.selectedFiles().constFirst();

@@ -28,9 +28,7 @@ constexpr std::int64_t kExponentCap = 1'000'000'000'000'000;
 constexpr std::int64_t kMaxLeadExponent = 308;
 constexpr std::int64_t kMinLeadExponent = -325;
 
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\u3000';
-}
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; }
 
 // Returns +1 or -1 for a sign character, 0 for anything else.
 int SignOf(char16_t c) {
@@ -108,7 +106,8 @@ class Significand {
   bool dropped_nonzero_ = false;
 };
 
-// Converts ±D.DDD × 10^lead with from_chars, which is locale-independent and correctly rounded, including subnormals.
+// Converts ±D.DDD × 10^lead with from_chars, which is locale-independent and correctly rounded,
+// including subnormals.
 double Convert(bool negative, const Significand& sig, std::int64_t lead) {
   // sign, digits, point, 'e', exponent sign and up to 3 exponent digits.
   std::array<char, kKeptDigits + 1 + 8> text{};
@@ -121,8 +120,7 @@ double Convert(bool negative, const Significand& sig, std::int64_t lead) {
     for (std::size_t i = 1; i < sig.Count(); ++i) *out++ = digits[i];
   }
   *out++ = 'e';
-  const auto exponent = std::to_chars(out, text.data() + text.size(),
-                                      static_cast<int>(lead));
+  const auto exponent = std::to_chars(out, text.data() + text.size(), static_cast<int>(lead));
   out = exponent.ptr;
 
   double value = 0.0;
@@ -190,8 +188,7 @@ double NumberFromText(std::u16string_view text) noexcept {
   if (sig.IsZero()) return negative ? -0.0 : 0.0;
 
   // Decimal exponent of the leading significant digit.
-  const std::int64_t lead =
-      sig.Scale() + static_cast<std::int64_t>(sig.Count()) - 1 + exponent;
+  const std::int64_t lead = sig.Scale() + static_cast<std::int64_t>(sig.Count()) - 1 + exponent;
   if (lead > kMaxLeadExponent) {
     return negative ? -std::numeric_limits<double>::infinity()
                     : std::numeric_limits<double>::infinity();

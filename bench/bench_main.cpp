@@ -1,7 +1,8 @@
 // vornlace_bench: how fast the program draws its sweeps, against a naive design and against the
 // cheapest computation of the same segments, with no window and in its own window on whatever
-// platform Qt runs on, and how long a render to an image file takes. Prints one table of medians and ratios, then the targets. Fails (exit
-// status 1) only when the designs did not draw the same segment stream; never on speed.
+// platform Qt runs on, and how long a render to an image file takes. Prints one table of medians
+// and ratios, then the targets. Fails (exit status 1) only when the designs did not draw the same
+// segment stream; never on speed.
 //
 //   vornlace_bench [--reps N] [--smoke] [--no-window]
 
@@ -103,9 +104,10 @@ int main(int argc, char** argv) {
                    [](const bench::Row& a, const bench::Row& b) { return a.group < b.group; });
   std::printf("\n");
   bench::PrintTable(rows);
-  std::printf("medians of %d repetition%s; variants interleaved within each repetition "
-              "(limit pixel checksum %08x)\n",
-              options.reps, options.reps == 1 ? "" : "s", drawing.limitChecksum);
+  std::printf(
+      "medians of %d repetition%s; variants interleaved within each repetition "
+      "(limit pixel checksum %08x)\n",
+      options.reps, options.reps == 1 ? "" : "s", drawing.limitChecksum);
   checks.Print();
 
   std::vector<bench::Target> targets;

@@ -190,14 +190,14 @@ std::vector<Row> DrawingOnlyRows(const DrawingOnlyFigures& figures) {
     curves += s.curves * static_cast<std::uint64_t>(figures.reps);
     allocations += s.programAllocations;
   }
-  rows.push_back(Note(
-      11, "e", "allocations, program drawing only",
-      Grouped(allocations) + " in " + Grouped(segments) + " segments, " + Grouped(curves) +
-          " curves: " +
-          Format("%.6f", static_cast<double>(allocations) / static_cast<double>(segments)) +
-          " per segment, " +
-          Format("%.6f", static_cast<double>(allocations) / static_cast<double>(curves)) +
-          " per curve"));
+  rows.push_back(
+      Note(11, "e", "allocations, program drawing only",
+           Grouped(allocations) + " in " + Grouped(segments) + " segments, " + Grouped(curves) +
+               " curves: " +
+               Format("%.6f", static_cast<double>(allocations) / static_cast<double>(segments)) +
+               " per segment, " +
+               Format("%.6f", static_cast<double>(allocations) / static_cast<double>(curves)) +
+               " per curve"));
   return rows;
 }
 

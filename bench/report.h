@@ -14,7 +14,7 @@ using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start);
 double Median(std::vector<double> v);
-std::string Grouped(std::uint64_t n);              // 7125759 -> "7,125,759"
+std::string Grouped(std::uint64_t n);                  // 7125759 -> "7,125,759"
 std::string Format(const char* format, double value);  // one printf conversion
 
 struct Row {

@@ -109,8 +109,7 @@ WindowFigures MeasureWindowSweep(const SweepCase& sweep, int reps, StreamChecks&
     figures.programAllocations += AllocationsOnThisThread() - allocationsBefore;
     if (rep == 0) figures.peakKb = StatusKb("VmHWM");
     figures.presents.push_back(static_cast<double>(pacer.Paints()));
-    figures.longestGapSeconds =
-        std::max(figures.longestGapSeconds, GapSeconds(pacer.LongestGap()));
+    figures.longestGapSeconds = std::max(figures.longestGapSeconds, GapSeconds(pacer.LongestGap()));
     figures.frameSeconds = GapSeconds(pacer.Frame());
     const turtle::Turtle& ft = form.turtleState();
     if (!(EndPoint::Of(ft.PosX, ft.PosY) == reference.end)) programSame = false;
@@ -125,8 +124,7 @@ WindowFigures MeasureWindowSweep(const SweepCase& sweep, int reps, StreamChecks&
         !(EndPoint::Of(naiveTurtle.PosX, naiveTurtle.PosY) == reference.end)) {
       naiveSame = false;
     }
-    std::printf("window (%s): repetition %d of %d done\n", figures.platform.c_str(), rep + 1,
-                reps);
+    std::printf("window (%s): repetition %d of %d done\n", figures.platform.c_str(), rep + 1, reps);
     std::fflush(stdout);
   }
   naiveWindow.hide();
@@ -140,7 +138,8 @@ WindowFigures MeasureWindowSweep(const SweepCase& sweep, int reps, StreamChecks&
 
 std::vector<Row> WindowRows(const WindowFigures& f, bool shortened) {
   constexpr int kGroup = 10;
-  if (!f.skipped.empty()) return {Note(kGroup, "d", "window sweep (" + f.platform + ")", f.skipped)};
+  if (!f.skipped.empty())
+    return {Note(kGroup, "d", "window sweep (" + f.platform + ")", f.skipped)};
   const std::string sweep = std::string(f.sweep->name) + (shortened ? " 0-12" : "");
   const double program = Median(f.program);
   const double alone = Median(f.drawingOnly);
@@ -158,18 +157,18 @@ std::vector<Row> WindowRows(const WindowFigures& f, bool shortened) {
                Format("%.1f", f.frameSeconds * 1e3) + " ms)"),
   };
   if (f.idleKb >= 0 && f.peakKb >= 0) {
-    rows.push_back(Note(
-        kGroup + 1, "e", "peak memory, program window sweep",
-        "idle " + Format("%.1f", Mb(f.idleKb)) + " MB -> peak " + Format("%.1f", Mb(f.peakKb)) +
-            " MB (VmHWM), growth " + Format("%.2f", Mb(f.peakKb - f.idleKb)) + " MB" +
-            (f.peakReset ? "" : " (VmHWM could not be reset: a lower bound)")));
+    rows.push_back(Note(kGroup + 1, "e", "peak memory, program window sweep",
+                        "idle " + Format("%.1f", Mb(f.idleKb)) + " MB -> peak " +
+                            Format("%.1f", Mb(f.peakKb)) + " MB (VmHWM), growth " +
+                            Format("%.2f", Mb(f.peakKb - f.idleKb)) + " MB" +
+                            (f.peakReset ? "" : " (VmHWM could not be reset: a lower bound)")));
   }
-  rows.push_back(Note(
-      kGroup + 1, "e", "allocations, program window sweep",
-      Grouped(f.programAllocations) + " over " + Grouped(f.program.size()) + " sweep(s): " +
-          Format("%.4f", static_cast<double>(f.programAllocations) /
-                             static_cast<double>(f.segments * f.program.size())) +
-          " per segment (Qt's painting; for information)"));
+  rows.push_back(Note(kGroup + 1, "e", "allocations, program window sweep",
+                      Grouped(f.programAllocations) + " over " + Grouped(f.program.size()) +
+                          " sweep(s): " +
+                          Format("%.4f", static_cast<double>(f.programAllocations) /
+                                             static_cast<double>(f.segments * f.program.size())) +
+                          " per segment (Qt's painting; for information)"));
   return rows;
 }
 
@@ -188,8 +187,7 @@ std::vector<Target> WindowTargets(const WindowFigures& f) {
   const double vsNaive = Median(f.naive) / program;
   std::vector<Target> targets = {
       Measured(withinDrawing, Format("%.2fx", vsDrawing), vsDrawing <= 1.5),
-      Measured(gap, Format("%.1f ms", f.longestGapSeconds * 1e3),
-               f.longestGapSeconds < 1.0 / 30.0),
+      Measured(gap, Format("%.1f ms", f.longestGapSeconds * 1e3), f.longestGapSeconds < 1.0 / 30.0),
       Measured(naive, Format("%.2fx", vsNaive), vsNaive >= 30.0),
   };
   if (f.idleKb >= 0 && f.peakKb >= 0) {

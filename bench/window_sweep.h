@@ -20,9 +20,9 @@ struct WindowFigures {
   std::uint64_t segments = 0;
   std::uint64_t curves = 0;
   std::vector<double> program, drawingOnly, naive;  // seconds, one per repetition
-  std::vector<double> presents;                       // paints of the canvas per program sweep
-  double longestGapSeconds = 0.0;                     // between two paints, over every sweep
-  double frameSeconds = 0.0;                          // the display frame the pacing assumed
+  std::vector<double> presents;                     // paints of the canvas per program sweep
+  double longestGapSeconds = 0.0;                   // between two paints, over every sweep
+  double frameSeconds = 0.0;                        // the display frame the pacing assumed
   long idleKb = -1;
   long peakKb = -1;
   bool peakReset = false;

@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const double x0 = canvas.DeviceX(line[0]), y0 = canvas.DeviceY(line[1]);
   const double x1 = canvas.DeviceX(line[2]), y1 = canvas.DeviceY(line[3]);
-  const bool finite = std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) &&
-                      std::isfinite(y1);
+  const bool finite =
+      std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1);
   const bool inside = finite && x0 >= 0 && x0 <= width && x1 >= 0 && x1 <= width && y0 >= 0 &&
                       y0 <= height && y1 >= 0 && y1 <= height;
   if (!inside || width == 0 || height == 0 || drawWidth > 1) return 0;

@@ -48,8 +48,7 @@ double Reference(const std::string& s) {
 // Calls the reader on a buffer holding exactly the given units.
 double ReadExact(const std::u16string& units) {
   const std::vector<char16_t> exact(units.begin(), units.end());
-  const double value =
-      app::NumberFromText(std::u16string_view(exact.data(), exact.size()));
+  const double value = app::NumberFromText(std::u16string_view(exact.data(), exact.size()));
   if (std::isnan(value)) {
     std::fprintf(stderr, "NumberFromText returned NaN\n");
     std::abort();
@@ -102,8 +101,7 @@ void CheckAscii(const std::u16string& units, double got) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
-                                      std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The bytes as UTF-16LE code units; an odd last byte is dropped.
   std::u16string utf16;
   for (std::size_t i = 0; i + 1 < size; i += 2) {

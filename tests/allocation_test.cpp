@@ -39,8 +39,8 @@ TEST(AllocationTest, SweepsAllocateNothingWhileDrawingAndLeakNothing) {
   turtle::Turtle turtle(canvas);
   app::SweepState state;
   int pumps = 0;
-  app::SweepHost host{canvas, turtle, state, [] { return 60.0; }, [] { return 90.0; },
-                      [&pumps] { ++pumps; }};
+  app::SweepHost host{
+      canvas, turtle, state, [] { return 60.0; }, [] { return 90.0; }, [&pumps] { ++pumps; }};
   for (const app::SweepPlan* plan : {&app::kDrawSweep, &app::kStyle2Sweep, &app::kStyle3Sweep}) {
     for (int round = 0; round < 2; ++round) {
       const long allocationsBefore = gAllocations;

@@ -91,9 +91,9 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplay) {
 // Without an option of the program's own the window starts, and Qt takes its options from the
 // arguments first; anything left over is a mistake, found before any window shows.
 TEST_F(CommandLineTest, WindowModeTakesQtOptionsAndRefusesTheRest) {
-  const Outcome o = RunVornlace({QStringLiteral("-platform"), QStringLiteral("offscreen"),
-                                 QStringLiteral("-style"), QStringLiteral("fusion"),
-                                 QStringLiteral("stray")});
+  const Outcome o =
+      RunVornlace({QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                   QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("stray")});
   EXPECT_EQ(o.status, 2) << o.err.toStdString();
   ASSERT_FALSE(o.ErrLines().isEmpty());
   EXPECT_EQ(o.ErrLines().last(),

@@ -27,9 +27,8 @@ struct Style {
 // Koch1 with the default style-1 maximum of 60, so every angle here has a closed bump.
 const double kStyle1Max60 = 60;
 const Style kStyles[] = {
-    {"Koch1", [](Turtle& t, std::int16_t p, double q, double r) {
-       curves::Koch1(t, kStyle1Max60, p, q, r);
-     }},
+    {"Koch1", [](Turtle& t, std::int16_t p, double q,
+                 double r) { curves::Koch1(t, kStyle1Max60, p, q, r); }},
     {"Koch2", [](Turtle& t, std::int16_t p, double q, double r) { curves::Koch2(t, p, q, r); }},
     {"Koch3", [](Turtle& t, std::int16_t p, double q, double r) { curves::Koch3(t, p, q, r); }},
 };
@@ -202,7 +201,8 @@ TEST(KochCurveTest, Koch1TriangleAtNinetyRunsFarPastTheFloatRangeWithoutHarm) {
   const int black = testing_support::CountPixels(image, turtle::ToArgb32(turtle::kBlack));
   EXPECT_GT(yellow, 0);
   EXPECT_EQ(yellow + black, image.Width() * image.Height());
-  const turtle::PixelRect lit = testing_support::PaintedBounds(image, turtle::ToArgb32(turtle::kBlack));
+  const turtle::PixelRect lit =
+      testing_support::PaintedBounds(image, turtle::ToArgb32(turtle::kBlack));
   EXPECT_EQ(lit.bottom, static_cast<int>(canvas.DeviceY(0)) + 1);
 }
 

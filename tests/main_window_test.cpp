@@ -7,9 +7,9 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -97,8 +97,8 @@ TEST_F(MainWindowTest, ControlsHaveTheirNamesTextsAndPlaces) {
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheControlsTableAndLabelsTakeNoFocus) {
-  const char* order[] = {"Picture1", "Command1", "Text1", "Text2", "Command2", "Command3",
-                         "Command4"};
+  const char* order[] = {"Picture1", "Command1", "Text1",   "Text2",
+                         "Command2", "Command3", "Command4"};
   QWidget* w = child<QWidget>(order[0]);
   for (std::size_t i = 1; i < std::size(order); ++i) {
     w = w->nextInFocusChain();
@@ -402,8 +402,10 @@ TEST_F(MainWindowTest, ScreenShowsEveryDevicePixelOfTheCanvas) {
     GTEST_SKIP() << "needs an X server";
   }
   const auto grab = [this] {
-    return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
-        QImage::Format_RGB32);
+    return window.screen()
+        ->grabWindow(window.winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
   };
   const turtle::Raster& raster = canvas()->canvas().Image();
   // Style 3 with a negative maximum leaves the canvas all black: its black area is the client
@@ -415,8 +417,8 @@ TEST_F(MainWindowTest, ScreenShowsEveryDevicePixelOfTheCanvas) {
   // Searched within the picture box and a pixel around it, away from the captions' black text.
   const qreal ratio = shot.devicePixelRatio();
   const QRect box = canvas()->geometry();
-  const QRect searched = QRect(QPoint(0, 0), (box.bottomRight() + QPoint(2, 2)) * ratio) &
-                        shot.rect();
+  const QRect searched =
+      QRect(QPoint(0, 0), (box.bottomRight() + QPoint(2, 2)) * ratio) & shot.rect();
   QRect black;
   for (int y = 0; y < searched.height(); ++y)
     for (int x = 0; x < searched.width(); ++x)
@@ -455,8 +457,7 @@ TEST_F(MainWindowTest, RenderMatchesTheCanvasAfterTheSameSweep) {
   const turtle::Raster& shown = canvas()->canvas().Image();
   auto samePixels = [&shown](const turtle::Raster& rendered) {
     return rendered.Width() == shown.Width() && rendered.Height() == shown.Height() &&
-           std::equal(shown.Bits(), shown.Bits() + shown.Width() * shown.Height(),
-                      rendered.Bits());
+           std::equal(shown.Bits(), shown.Bits() + shown.Width() * shown.Height(), rendered.Bits());
   };
   // Style 1 with trapezoids above 30°, then style 3, which reads only the second box.
   type("Text1", QStringLiteral("30"));
@@ -480,8 +481,8 @@ TEST_F(MainWindowTest, ASecondSweepLeavesNoMoreMemoryInUse) {
   click("Command1");
   QApplication::processEvents();
   const auto second = static_cast<long long>(mallinfo2().uordblks);
-  EXPECT_LT(second - first, 16 * 1024) << first << " bytes in use after one sweep, " << second
-                                       << " after two";
+  EXPECT_LT(second - first, 16 * 1024)
+      << first << " bytes in use after one sweep, " << second << " after two";
 }
 #endif
 

@@ -23,23 +23,33 @@ constexpr int kCanvasPixels = app::kCanvasWidth * app::kCanvasHeight;
 
 // A window's worth of sweep machinery on a real canvas, with inputs and a pump the test sets.
 struct Bench {
-  turtle::Canvas canvas{app::kCanvasWidth, app::kCanvasHeight,
-                        turtle::PackColor(240, 240, 240)};
+  turtle::Canvas canvas{app::kCanvasWidth, app::kCanvasHeight, turtle::PackColor(240, 240, 240)};
   CountingTarget counter{canvas};
   turtle::Turtle turtle{counter};
   app::SweepState state;
   double text1 = 60;
   double text2 = 90;
-  std::vector<std::string> reads;      // which box was read, in order
+  std::vector<std::string> reads;        // which box was read, in order
   std::vector<turtle::ColorValue> pens;  // PenColor at each pump's return, i.e. each curve
   int pumps = 0;
   std::function<void(Bench&)> onPump = [](Bench&) {};
 
   app::SweepHost Host() {
-    return {canvas, turtle, state,
-            [this] { reads.push_back("Text1"); return text1; },
-            [this] { reads.push_back("Text2"); return text2; },
-            [this] { ++pumps; onPump(*this); }};
+    return {canvas,
+            turtle,
+            state,
+            [this] {
+              reads.push_back("Text1");
+              return text1;
+            },
+            [this] {
+              reads.push_back("Text2");
+              return text2;
+            },
+            [this] {
+              ++pumps;
+              onPump(*this);
+            }};
   }
   SweepEnd Run(const app::SweepPlan& plan) {
     app::SweepHost host = Host();
@@ -54,7 +64,8 @@ TEST(SweepTest, DefaultSweepsDrawTheirKnownNumberOfSegments) {
   struct Case {
     const app::SweepPlan* plan;
     std::int64_t segments;
-  } cases[] = {{&app::kDrawSweep, 3'359'558}, {&app::kStyle2Sweep, 7'125'759},
+  } cases[] = {{&app::kDrawSweep, 3'359'558},
+               {&app::kStyle2Sweep, 7'125'759},
                {&app::kStyle3Sweep, 7'109'375}};
   for (const Case& c : cases) {
     Bench b;

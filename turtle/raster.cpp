@@ -131,8 +131,8 @@ void Raster::DrawClippedLine(double x0, double y0, double x1, double y1, std::ui
   const double w = widthF_;
   const double h = heightF_;
   // A segment inside needs no clipping (and is finite); the rest are clipped if finite.
-  const bool inside = x0 >= 0.0 && x0 < w && x1 >= 0.0 && x1 < w && y0 >= 0.0 && y0 < h &&
-                      y1 >= 0.0 && y1 < h;
+  const bool inside =
+      x0 >= 0.0 && x0 < w && x1 >= 0.0 && x1 < w && y0 >= 0.0 && y0 < h && y1 >= 0.0 && y1 < h;
   if (!inside) {
     if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
     if (!ClipSegment(x0, y0, x1, y1, w, h)) return;

@@ -59,8 +59,8 @@ class Raster {
                 int penWidth = 1) noexcept {
     // Most segments of a sweep are shorter than a pixel: both ends inside, in one pixel.
     // The comparisons also turn away NaN, so only finite, non-negative values are truncated.
-    if (penWidth <= 1 && x0 >= 0.0 && x0 < widthF_ && y0 >= 0.0 && y0 < heightF_ &&
-        x1 >= 0.0 && x1 < widthF_ && y1 >= 0.0 && y1 < heightF_) {
+    if (penWidth <= 1 && x0 >= 0.0 && x0 < widthF_ && y0 >= 0.0 && y0 < heightF_ && x1 >= 0.0 &&
+        x1 < widthF_ && y1 >= 0.0 && y1 < heightF_) {
       const int i = static_cast<int>(x0);
       const int j = static_cast<int>(y0);
       if (i == static_cast<int>(x1) && j == static_cast<int>(y1)) {

@@ -14,8 +14,8 @@ inline float ToSingle(double v) noexcept {
   constexpr double kOverflow = kMax + 0x1p103;
   if (std::fabs(v) <= kMax) return static_cast<float>(v);
   if (std::isnan(v)) return std::numeric_limits<float>::quiet_NaN();
-  if (std::fabs(v) < kOverflow) return v < 0 ? -std::numeric_limits<float>::max()
-                                             : std::numeric_limits<float>::max();
+  if (std::fabs(v) < kOverflow)
+    return v < 0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
   return v < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
 }
 

@@ -25,7 +25,7 @@ class Turtle {
  public:
   explicit Turtle(LineTarget& target) noexcept;
 
-  double PosX = 0.0;     // current point, world units
+  double PosX = 0.0;  // current point, world units
   double PosY = 0.0;
   double Heading = 0.0;  // degrees; 0 is +x, positive turns toward +y; never reduced mod 360
   ColorValue PenColor = 0;
@@ -70,7 +70,8 @@ class Turtle {
     const auto bits = std::bit_cast<std::uint64_t>(heading);
     // Fibonacci hashing: the top six bits of the product spread nearby headings apart.
     Direction& slot = directions_[(bits * 0x9E3779B97F4A7C15ull) >> 58];
-    if (slot.headingBits != bits) [[unlikely]] Compute(slot, heading);
+    if (slot.headingBits != bits) [[unlikely]]
+      Compute(slot, heading);
     return slot;
   }
   static void Compute(Direction& slot, double heading) noexcept;
