@@ -6,7 +6,7 @@ set -euo pipefail
 run_packages=(g++ cmake ninja-build qt6-base-dev qt6-wayland libgtest-dev fonts-ipafont-gothic
               python3)
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
-               weston clang libclang-rt-14-dev)
+               weston clang libclang-rt-14-dev clang-format-14)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
