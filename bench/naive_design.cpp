@@ -144,7 +144,7 @@ void NaiveTurtle::Forward(double distance) {
 
 void RunNaiveSweep(const SweepCase& sweep, NaiveCanvas& canvas, NaiveTurtle& turtle,
                    double& style1Max, const std::function<void()>& pumpEvents) {
-  canvas.SetWorld(-10, 210, 310, -10);
+  canvas.SetWorld(-10, 210, 310, -10);  // its own copy of the sweeps' world window, on purpose
   canvas.ClsAndBegin();
   turtle.LineCount = 0;
   if (sweep.plan->readsStyle1Max) style1Max = sweep.text1;

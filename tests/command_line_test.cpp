@@ -175,7 +175,8 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
     EXPECT_EQ(QImageReader(path).format(), QByteArray(c.format)) << c.file;
     const QImage written = QImage(path).convertToFormat(QImage::Format_RGB32);
     const QImage expected = app::ImageOf(app::Render(c.expected).image);
-    EXPECT_EQ(written.size(), QSize(573 * c.scale, 413 * c.scale)) << c.file;
+    EXPECT_EQ(written.size(), QSize(app::kCanvasWidth * c.scale, app::kCanvasHeight * c.scale))
+        << c.file;
     EXPECT_TRUE(written == expected) << c.file;
   }
 }

@@ -37,6 +37,10 @@ using app::Form1;
 
 namespace {
 
+constexpr int kWidth = app::kCanvasWidth;  // the canvas in logical pixels
+constexpr int kHeight = app::kCanvasHeight;
+constexpr int kPixels = kWidth * kHeight;
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -57,14 +61,15 @@ class MainWindowTest : public ::testing::Test {
   // Counts client-area pixels of one colour, in logical pixels.
   int countColour(const QColor& c) {
     int n = 0;
-    for (int y = 0; y < 413; ++y)
-      for (int x = 0; x < 573; ++x) n += canvas()->colourAt(QPoint(x, y)) == c;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) n += canvas()->colourAt(QPoint(x, y)) == c;
     return n;
   }
 
   Form1 window;
 };
 
+// The layout restated on purpose, rectangle by rectangle, as an independent check of the window.
 TEST_F(MainWindowTest, ControlsHaveTheirNamesTextsAndPlaces) {
   struct Expect {
     const char* name;
@@ -93,7 +98,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirNamesTextsAndPlaces) {
     EXPECT_EQ(text, e.text) << e.name;
   }
   EXPECT_EQ(canvas()->geometry(), QRect(16, 8, 577, 417));
-  EXPECT_EQ(canvas()->contentsRect().size(), QSize(573, 413));
+  EXPECT_EQ(canvas()->contentsRect().size(), QSize(kWidth, kHeight));
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheControlsTableAndLabelsTakeNoFocus) {
@@ -127,19 +132,19 @@ TEST_F(MainWindowTest, ResizingMovesAndStretchesNothing) {
 TEST_F(MainWindowTest, CanvasRasterHasOnePixelPerDevicePixel) {
   const qreal ratio = canvas()->devicePixelRatioF();
   const turtle::Raster& raster = canvas()->canvas().Image();
-  EXPECT_GE(raster.Width(), std::ceil(573 * ratio));
-  EXPECT_LE(raster.Width(), std::floor(573 * ratio) + 2);
-  EXPECT_GE(raster.Height(), std::ceil(413 * ratio));
-  EXPECT_LE(raster.Height(), std::floor(413 * ratio) + 2);
+  EXPECT_GE(raster.Width(), std::ceil(kWidth * ratio));
+  EXPECT_LE(raster.Width(), std::floor(kWidth * ratio) + 2);
+  EXPECT_GE(raster.Height(), std::ceil(kHeight * ratio));
+  EXPECT_LE(raster.Height(), std::floor(kHeight * ratio) + 2);
   if (ratio == std::floor(ratio)) {
-    EXPECT_EQ(raster.Width(), std::lround(573 * ratio));
-    EXPECT_EQ(raster.Height(), std::lround(413 * ratio));
+    EXPECT_EQ(raster.Width(), std::lround(kWidth * ratio));
+    EXPECT_EQ(raster.Height(), std::lround(kHeight * ratio));
   }
 }
 
 TEST_F(MainWindowTest, CanvasStartsWithTheDefaultBackgroundAndNothingDrawn) {
   const QColor background = canvas()->palette().color(QPalette::Window);
-  EXPECT_EQ(countColour(background), 573 * 413);
+  EXPECT_EQ(countColour(background), kPixels);
   EXPECT_FALSE(window.sweeping());
 }
 
@@ -201,7 +206,7 @@ TEST_F(MainWindowTest, DrawButtonFillsTheCanvasAndEndsWithTheYellowCurve) {
   click("Command1");
   EXPECT_FALSE(window.sweeping());
   EXPECT_GT(countColour(Qt::yellow), 800);
-  EXPECT_GT(countColour(Qt::black), 573 * 413 / 2);
+  EXPECT_GT(countColour(Qt::black), kPixels / 2);
   // Cyan at 0° from Color1, beneath the yellow.
   EXPECT_GT(countColour(QColor(0, 240, 240)), 50);
   EXPECT_EQ(window.turtleState().PenColor, turtle::kYellow);
@@ -210,7 +215,7 @@ TEST_F(MainWindowTest, DrawButtonFillsTheCanvasAndEndsWithTheYellowCurve) {
 TEST_F(MainWindowTest, StyleThreeWithANegativeMaximumLeavesTheCanvasBlack) {
   type("Text2", QStringLiteral("-5"));
   click("Command4");
-  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+  EXPECT_EQ(countColour(Qt::black), kPixels);
 }
 
 // A sweep that draws nothing after clearing, or ends between refresh points, must still leave
@@ -241,7 +246,7 @@ TEST_F(MainWindowTest, StopButtonEndsTheSweepBeforeItsNextCurve) {
   QTimer::singleShot(0, &window, [this] { click("Command3"); });
   click("Command2");
   EXPECT_EQ(window.sweepState().StopRequested, -1);
-  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+  EXPECT_EQ(countColour(Qt::black), kPixels);
   EXPECT_FALSE(window.sweeping());
 }
 
@@ -267,10 +272,10 @@ TEST_F(MainWindowTest, ClosingDuringASweepEndsItAtOnceAndDrawsNothingMore) {
   EXPECT_LT(timer.elapsed(), 2000);
   EXPECT_TRUE(window.sweepState().Closing);
   EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+  EXPECT_EQ(countColour(Qt::black), kPixels);
   // A click that somehow still reaches a closed window starts nothing.
   window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-  EXPECT_EQ(countColour(Qt::black), 573 * 413);
+  EXPECT_EQ(countColour(Qt::black), kPixels);
 }
 
 // Save asked for from inside a sweep's event pump: the dialog offers the suggested name, the

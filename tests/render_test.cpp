@@ -107,8 +107,8 @@ TEST(RenderTest, MaximaWithoutPassesDrawWhatTheButtonDraws) {
 // the image written next to the test binary before updating the constant.
 TEST(RenderTest, DrawSweepAtScaleFourIsUnchanged) {
   const app::RenderResult r = app::Render({&app::kDrawSweep, 60, 90, 4});
-  ASSERT_EQ(r.image.Width(), 4 * 573);
-  ASSERT_EQ(r.image.Height(), 4 * 413);
+  ASSERT_EQ(r.image.Width(), 4 * app::kCanvasWidth);
+  ASSERT_EQ(r.image.Height(), 4 * app::kCanvasHeight);
   const std::uint64_t hash = testing_support::HashPixels(r.image);
   constexpr std::uint64_t kExpected = 0x70a39edd8f7fe9f3ull;
   if (hash != kExpected) {
