@@ -20,7 +20,7 @@
 #endif
 
 #include "app/image_file.h"
-#include "app/number_text.h"
+#include "app/qstring_number.h"
 #include "app/render.h"
 
 namespace app {
@@ -200,11 +200,6 @@ class ProgressLine {
 
 // ---- Rendering ---------------------------------------------------------------------------------
 
-double NumberIn(const QString& text) {
-  return NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                            static_cast<std::size_t>(text.size())));
-}
-
 int Interrupted(int signal) {
   PrintLine(stderr, signal == SIGINT
                         ? QStringLiteral("vornlace: interrupted; nothing was written.")
@@ -333,9 +328,9 @@ int RunCommands(const QStringList& arguments) {
                           .arg(Quoted(scaleText)));
   }
 
-  request.style1Max = NumberIn(parser.value(style1Max));
+  request.style1Max = NumberFromQString(parser.value(style1Max));
   const QString maxText = parser.value(sweepMax);
-  request.sweepMax = NumberIn(maxText);
+  request.sweepMax = NumberFromQString(maxText);
   if (SweepNeverEnds(request.sweepMax)) {
     return UsageError(
         QStringLiteral("a sweep to --max %1 would never end: give a maximum below 2^53.")

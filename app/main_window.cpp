@@ -13,12 +13,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
-#include <string_view>
 
 #include "app/canvas_widget.h"
 #include "app/image_file.h"
-#include "app/number_text.h"
+#include "app/qstring_number.h"
 #include "app/render.h"
 
 namespace app {
@@ -44,12 +44,6 @@ W* Place(W* widget, const char* name, const QRect& geometry) {
   widget->setObjectName(QLatin1String(name));
   widget->setGeometry(geometry);
   return widget;
-}
-
-double NumberIn(const QLineEdit* box) {
-  const QString text = box->text();
-  return NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                            static_cast<std::size_t>(text.size())));
 }
 
 }  // namespace
@@ -127,12 +121,12 @@ void Form1::sweepFromButton(const SweepPlan& plan) {
   // Every sweep reads the second box, once, when it has really started: that names the picture.
   const auto readText2 = [this, &plan] {
     lastSweep_ = &plan;
-    return NumberIn(Text2);
+    return NumberFromQString(Text2->text());
   };
   SweepHost host{Picture1->canvas(),
                  turtle_,
                  state_,
-                 [this] { return NumberIn(Text1); },
+                 [this] { return NumberFromQString(Text1->text()); },
                  readText2,
                  [] { QCoreApplication::processEvents(); }};
   if (RunSweep(plan, host) == SweepEnd::NotStarted) return;
@@ -146,11 +140,7 @@ void Form1::saveImage() {
   // One dialog at a time: while it is open it holds the window's input, and a sweep that asked
   // for it from its event pump waits until it closes.
   if (saving_ || state_.Closing) return;
-  saving_ = true;
-  const struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{saving_};
+  const QScopedValueRollback<bool> saving(saving_, true);
 
   // The picture as it stands now, in device pixels, whatever a sweep draws while we ask.
   const QImage image = ImageOf(Picture1->canvas().Image());

@@ -1,0 +1,17 @@
+#pragma once
+// The number a piece of Qt text holds, read by the program's one text-to-number rule (see
+// number_text.h): for the window's boxes and the command line's maxima alike.
+
+#include <QString>
+#include <string_view>
+
+#include "app/number_text.h"
+
+namespace app {
+
+inline double NumberFromQString(const QString& text) {
+  return NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                            static_cast<std::size_t>(text.size())));
+}
+
+}  // namespace app
