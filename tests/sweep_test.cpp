@@ -34,23 +34,14 @@ struct Bench {
   int pumps = 0;
   std::function<void(Bench&)> onPump = [](Bench&) {};
 
+  // clang-format off
   app::SweepHost Host() {
-    return {canvas,
-            turtle,
-            state,
-            [this] {
-              reads.push_back("Text1");
-              return text1;
-            },
-            [this] {
-              reads.push_back("Text2");
-              return text2;
-            },
-            [this] {
-              ++pumps;
-              onPump(*this);
-            }};
+    return {canvas, turtle, state,
+            [this] { reads.push_back("Text1"); return text1; },
+            [this] { reads.push_back("Text2"); return text2; },
+            [this] { ++pumps; onPump(*this); }};
   }
+  // clang-format on
   SweepEnd Run(const app::SweepPlan& plan) {
     app::SweepHost host = Host();
     return RunSweep(plan, host);

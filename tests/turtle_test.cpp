@@ -130,18 +130,11 @@ TEST(TurtleTest, RefreshCountCarriesAcrossPlacementsUntilReset) {
 TEST(TurtleTest, CachedDirectionsAreBitIdenticalToDirectTrigonometry) {
   RecordingTarget target(false);
   Turtle t(target);
-  std::vector<double> headings = {0.0,
-                                  -0.0,
-                                  60,
-                                  -60,
-                                  90,
-                                  90.5,
-                                  1e300,
-                                  -1e300,
-                                  4155.9375,
+  // clang-format off
+  std::vector<double> headings = {0.0, -0.0, 60, -60, 90, 90.5, 1e300, -1e300, 4155.9375,
                                   std::numeric_limits<double>::infinity(),
-                                  std::numeric_limits<double>::quiet_NaN(),
-                                  5e-324};
+                                  std::numeric_limits<double>::quiet_NaN(), 5e-324};
+  // clang-format on
   for (int i = 0; i < 500; ++i) headings.push_back(i * 0.37 - 90);
   for (int round = 0; round < 3; ++round) {
     for (const double h : headings) {

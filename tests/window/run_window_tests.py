@@ -1000,13 +1000,8 @@ class Suite:
                     p.click_burst(button, 100)
             stop_settles("1,200 clicks round the sweep buttons")
 
-        def draws_as_before():
-            shot = p.sweep_and_settle(COMMAND1, "a Draw sweep after the storms")
-            check(p.canvas(shot).count(is_yellow) > 1000, "the yellow edge is missing")
-
         self.case("storm: 4,000 presses of Space, then one stop", key_storm)
         self.case("storm: 1,200 clicks round the sweep buttons, then one stop", click_storm)
-        self.case("storm: the Draw sweep still draws its fan", draws_as_before)
 
     # ---------------------------------------------------------------- (e) closing
 
