@@ -19,6 +19,8 @@ from __future__ import annotations
 
 import argparse
 import atexit
+import ctypes
+import ctypes.util
 import os
 import shutil
 import signal
@@ -204,6 +206,50 @@ def run_tool(args, *, timeout: float = 20, input_bytes: bytes | None = None,
     return result
 
 
+# Characters the suite types that a US keymap has no key for. xdotool would bind each to a
+# spare key just for the press and unbind it at once; a client busy at that moment fetches the
+# keymap after the unbinding and loses the character. Bound once, before the program starts,
+# they stay put. (-noreset keeps them: a server that resets when its last client leaves would
+# drop them between programs.)
+TYPED_OUTSIDE_THE_KEYMAP = "０１２３４５６７８９"
+
+
+def map_spare_keys(display: str, chars: str) -> None:
+    """Binds each character to a key code that has no symbols, through Xlib."""
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XDisplayKeycodes.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                     ctypes.POINTER(ctypes.c_int)]
+    x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
+    x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int,
+                                        ctypes.POINTER(ctypes.c_int)]
+    x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                           ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(display.encode())
+    if not dpy:
+        raise RuntimeError(f"cannot open {display} to bind keys")
+    try:
+        low, high, per = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
+        x11.XDisplayKeycodes(dpy, ctypes.byref(low), ctypes.byref(high))
+        count = high.value - low.value + 1
+        table = x11.XGetKeyboardMapping(dpy, low.value, count, ctypes.byref(per))
+        spare = [low.value + i for i in range(count)
+                 if not any(table[i * per.value + j] for j in range(per.value))]
+        x11.XFree(table)
+        if len(spare) < len(chars):
+            raise RuntimeError(f"only {len(spare)} spare key codes for {len(chars)} characters")
+        for code, char in zip(reversed(spare), chars):
+            keysym = (ctypes.c_ulong * 1)(0x01000000 | ord(char))  # a Unicode keysym
+            x11.XChangeKeyboardMapping(dpy, code, 1, keysym, 1)
+        x11.XSync(dpy, 0)
+    finally:
+        x11.XCloseDisplay(dpy)
+
+
 class XServer:
     def __init__(self, first_display: int, workdir: str):
         self.proc: subprocess.Popen | None = None
@@ -215,11 +261,13 @@ class XServer:
                 continue
             with open(log_path, "ab") as log:
                 proc = subprocess.Popen(
-                    ["Xvfb", f":{number}", "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                    ["Xvfb", f":{number}", "-screen", "0", "1280x800x24", "-nolisten", "tcp",
+                     "-noreset"],
                     stdin=subprocess.DEVNULL, stdout=log, stderr=log)
             _children.append(proc)
             if self._wait_ready(proc, number):
                 self.proc, self.display = proc, f":{number}"
+                map_spare_keys(self.display, TYPED_OUTSIDE_THE_KEYMAP)
                 return
             _children.remove(proc)
             _stop_child(proc)
