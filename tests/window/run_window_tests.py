@@ -8,7 +8,8 @@ binary PPM). The program is used as shipped: no test hooks, no special build.
     python3 tests/window/run_window_tests.py --binary build/ci/vornlace
 
 Needs Xvfb, xdotool, xwininfo, ImageMagick's import and a C compiler with Xlib headers (for
-the small close-request helper next to this file). Python standard library only.
+the small close-request helper next to this file). Python standard library only; libX11 is
+also reached through ctypes, to bind the keys the suite types that the keymap lacks.
 
 Waits are on the screen: after an action the suite polls screenshots until the canvas has
 stopped changing and the program has gone quiet, within generous overall limits. The last
