@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "app/image_file.h"
+
 namespace app {
 
 namespace {
@@ -136,9 +138,7 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
   const turtle::Raster& raster = canvas_.Image();
   const QRect exposed = e->rect() & client;
   if (raster.Width() == 0 || raster.Height() == 0 || exposed.isEmpty()) return;
-  // Wraps the raster's memory without copying it.
-  const QImage image(reinterpret_cast<const uchar*>(raster.Bits()), raster.Width(), raster.Height(),
-                     static_cast<qsizetype>(raster.Width()) * 4, QImage::Format_RGB32);
+  const QImage image = ImageViewOf(raster);
 
   // Where the client area and the exposed part land in the paint device's own pixels (the
   // window's backing store, or a pixmap when the widget is grabbed).

@@ -29,32 +29,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// ---- Choosing the mode -------------------------------------------------------------------------
-
-// The options that select command-line mode, as -name, --name or either with =value. None of
-// them is one of Qt's own option names.
-constexpr std::string_view kOwnOptions[] = {"render", "output", "style1-max", "max", "scale",
-                                            "help",   "h",      "version",    "v"};
-
-bool IsOwnOption(std::string_view arg) {
-  if (!arg.starts_with('-')) return false;
-  arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
-  const std::string_view name = arg.substr(0, arg.find('='));
-  for (const std::string_view own : kOwnOptions) {
-    if (name == own) return true;
-  }
-  return false;
-}
-
-bool HasOwnOption(int argc, char** argv) {
-  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
-    const std::string_view arg(argv[i]);
-    if (arg == "--") break;
-    if (IsOwnOption(arg)) return true;
-  }
-  return false;
-}
-
 // ---- Messages ----------------------------------------------------------------------------------
 
 void PrintLine(std::FILE* stream, const QString& text) {
@@ -72,6 +46,10 @@ int UsageError(QString message) {
 }
 
 QString Quoted(const QString& text) { return QLatin1Char('\'') + text + QLatin1Char('\''); }
+
+int UnexpectedArgument(const QString& argument) {
+  return UsageError(QStringLiteral("unexpected argument %1.").arg(Quoted(argument)));
+}
 
 // ---- Signals -----------------------------------------------------------------------------------
 
@@ -249,38 +227,72 @@ int RenderToFile(const RenderRequest& request, const QString& path, const QByteA
   return EXIT_SUCCESS;
 }
 
+// ---- Options and the mode ----------------------------------------------------------------------
+
+// The program's own options, the one list both the mode choice and the parser read.
+struct Options {
+  QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                          QStringLiteral("Show this help and exit.")};
+  QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                             QStringLiteral("Show the version and exit.")};
+  QCommandLineOption render{QStringLiteral("render"),
+                            QStringLiteral("The sweep to draw: draw, style2 or style3."),
+                            QStringLiteral("SWEEP")};
+  QCommandLineOption output{
+      QStringLiteral("output"),
+      QStringLiteral("The image file to write; its extension picks the format (png, jpg, bmp, "
+                     "ppm, ...). An existing file is replaced only once the new one is whole."),
+      QStringLiteral("FILE")};
+  QCommandLineOption style1Max{
+      QStringLiteral("style1-max"),
+      QStringLiteral("The style-1 maximum, read like the window's first box (draw only)."),
+      QStringLiteral("TEXT"), QStringLiteral("60")};
+  QCommandLineOption sweepMax{QStringLiteral("max"),
+                              QStringLiteral("The display maximum, read like the second box."),
+                              QStringLiteral("TEXT"), QStringLiteral("90")};
+  QCommandLineOption scale{
+      QStringLiteral("scale"),
+      QStringLiteral("Pixels per window pixel along each side, 1 to %1: the picture a screen "
+                     "with that device pixel ratio shows.")
+          .arg(kMaxRenderScale),
+      QStringLiteral("N"), QStringLiteral("1")};
+
+  [[nodiscard]] QList<QCommandLineOption> All() const {
+    return {help, version, render, output, style1Max, sweepMax, scale};
+  }
+};
+
+// Whether an argument is one of the program's own options: -name, --name, or either with
+// =value. None of them is one of Qt's own option names.
+bool IsOwnOption(const Options& options, std::string_view arg) {
+  if (!arg.starts_with('-')) return false;
+  arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
+  const QString name = QString::fromLocal8Bit(arg.substr(0, arg.find('=')));
+  for (const QCommandLineOption& option : options.All()) {
+    if (option.names().contains(name)) return true;
+  }
+  return false;
+}
+
+bool HasOwnOption(int argc, char** argv) {
+  const Options options;
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+    const std::string_view arg(argv[i]);
+    if (arg == "--") break;
+    if (IsOwnOption(options, arg)) return true;
+  }
+  return false;
+}
+
 int RunCommands(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Watch a Koch curve change as the angle of its bumps varies.\n"
       "With no options, opens the window. With --render, draws one sweep as its button would\n"
       "in a newly opened window and saves the finished canvas, without needing a display."));
-  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Show this help and exit."));
-  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                   QStringLiteral("Show the version and exit."));
-  const QCommandLineOption render(QStringLiteral("render"),
-                                  QStringLiteral("The sweep to draw: draw, style2 or style3."),
-                                  QStringLiteral("SWEEP"));
-  const QCommandLineOption output(
-      QStringLiteral("output"),
-      QStringLiteral("The image file to write; its extension picks the format (png, jpg, bmp, "
-                     "ppm, ...). An existing file is replaced only once the new one is whole."),
-      QStringLiteral("FILE"));
-  const QCommandLineOption style1Max(
-      QStringLiteral("style1-max"),
-      QStringLiteral("The style-1 maximum, read like the window's first box (draw only)."),
-      QStringLiteral("TEXT"), QStringLiteral("60"));
-  const QCommandLineOption sweepMax(
-      QStringLiteral("max"), QStringLiteral("The display maximum, read like the second box."),
-      QStringLiteral("TEXT"), QStringLiteral("90"));
-  const QCommandLineOption scale(
-      QStringLiteral("scale"),
-      QStringLiteral("Pixels per window pixel along each side, 1 to %1: the picture a screen "
-                     "with that device pixel ratio shows.")
-          .arg(kMaxRenderScale),
-      QStringLiteral("N"), QStringLiteral("1"));
-  parser.addOptions({help, version, render, output, style1Max, sweepMax, scale});
+  const Options options;
+  const auto& [help, version, render, output, style1Max, sweepMax, scale] = options;
+  parser.addOptions(options.All());
   // "-render" as "--render", and Qt's "-platform" named whole in the error, not letter by letter.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
@@ -294,7 +306,7 @@ int RunCommands(const QStringList& arguments) {
     return EXIT_SUCCESS;
   }
   if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
-    return UsageError(QStringLiteral("unexpected argument %1.").arg(Quoted(extra.first())));
+    return UnexpectedArgument(extra.first());
   }
   if (!parser.isSet(render)) return UsageError(QStringLiteral("--render SWEEP is missing."));
 
@@ -353,7 +365,7 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
 
 std::optional<int> RefuseLeftoverArguments(const QStringList& arguments) {
   if (arguments.size() < 2) return std::nullopt;
-  return UsageError(QStringLiteral("unexpected argument %1.").arg(Quoted(arguments.at(1))));
+  return UnexpectedArgument(arguments.at(1));
 }
 
 }  // namespace app

@@ -25,12 +25,7 @@ PresentPacer::Decision PresentPacer::Refresh(const PixelRect& changed) {
   held_ = held_.United(changed);
   if (held_.Empty()) return {};
   const Nanoseconds now = clock_();
-  if (!presentedBefore_ || now - lastPresent_ >= frame_) {
-    presentedBefore_ = true;
-    lastPresent_ = now;
-    marked_ = {};
-    return {std::exchange(held_, {}), {}};
-  }
+  if (!presentedBefore_ || now - lastPresent_ >= frame_) return {TakeHeld(now), {}};
   // Held back. Marking costs Qt some bookkeeping, so only an area that grew is marked again.
   if (Covers(marked_, held_)) return {};
   marked_ = held_;
@@ -39,8 +34,12 @@ PresentPacer::Decision PresentPacer::Refresh(const PixelRect& changed) {
 
 PixelRect PresentPacer::Flush() {
   if (held_.Empty()) return {};
+  return TakeHeld(clock_());
+}
+
+PixelRect PresentPacer::TakeHeld(Nanoseconds now) {
   presentedBefore_ = true;
-  lastPresent_ = clock_();
+  lastPresent_ = now;
   marked_ = {};
   return std::exchange(held_, {});
 }
@@ -50,11 +49,7 @@ void PresentPacer::Painted(const PixelRect& shown) {
   if (paints_ > 0 && now - lastPaint_ > longestGap_) longestGap_ = now - lastPaint_;
   ++paints_;
   lastPaint_ = now;
-  if (!held_.Empty() && Covers(shown, held_)) {
-    held_ = marked_ = {};
-    presentedBefore_ = true;
-    lastPresent_ = now;
-  }
+  if (!held_.Empty() && Covers(shown, held_)) TakeHeld(now);
 }
 
 void PresentPacer::ResetStatistics() noexcept {

@@ -49,6 +49,9 @@ class PresentPacer {
   void ResetStatistics() noexcept;
 
  private:
+  // Everything held is on the screen as of `now`: returns it and starts the next frame.
+  PixelRect TakeHeld(Nanoseconds now);
+
   Clock clock_;
   Nanoseconds frame_ = kDefaultFrame;
   bool presentedBefore_ = false;
