@@ -21,7 +21,7 @@
 
 #include "app/image_file.h"
 #include "app/qstring_number.h"
-#include "app/render.h"
+#include "sweeps/render.h"
 
 namespace app {
 
@@ -194,16 +194,17 @@ int WriteFailed(const QString& path, const QString& reason) {
 
 // Draws the sweep and writes the file. The file is opened first, so a path that cannot be
 // written is reported before a long render rather than after it.
-int RenderToFile(const RenderRequest& request, const QString& path, const QByteArray& format) {
+int RenderToFile(const sweeps::RenderRequest& request, const QString& path,
+                 const QByteArray& format) {
   StopSignals stopSignals;
   PendingImageFile file(path, format);
   QString error;
   if (!file.Open(&error)) return WriteFailed(path, error);
 
   ProgressLine progress;
-  std::optional<RenderResult> result;
+  std::optional<sweeps::RenderResult> result;
   try {
-    result = Render(request, [&progress](std::uint64_t done, std::uint64_t total) {
+    result = sweeps::Render(request, [&progress](std::uint64_t done, std::uint64_t total) {
       progress.Update(done, total);
       return StopSignals::Caught() == 0;
     });
@@ -254,7 +255,7 @@ struct Options {
       QStringLiteral("scale"),
       QStringLiteral("Pixels per window pixel along each side, 1 to %1: the picture a screen "
                      "with that device pixel ratio shows.")
-          .arg(kMaxRenderScale),
+          .arg(sweeps::kMaxRenderScale),
       QStringLiteral("N"), QStringLiteral("1")};
 
   [[nodiscard]] QList<QCommandLineOption> All() const {
@@ -310,9 +311,9 @@ int RunCommands(const QStringList& arguments) {
   }
   if (!parser.isSet(render)) return UsageError(QStringLiteral("--render SWEEP is missing."));
 
-  RenderRequest request;
+  sweeps::RenderRequest request;
   const QString sweepName = parser.value(render);
-  request.plan = SweepNamed(sweepName.toStdString());
+  request.plan = sweeps::SweepNamed(sweepName.toStdString());
   if (request.plan == nullptr) {
     return UsageError(QStringLiteral("unknown sweep %1 for --render: use draw, style2 or style3.")
                           .arg(Quoted(sweepName)));
@@ -334,16 +335,16 @@ int RunCommands(const QStringList& arguments) {
   bool scaleOk = false;
   const QString scaleText = parser.value(scale);
   request.scale = scaleText.toInt(&scaleOk);
-  if (!scaleOk || request.scale < 1 || request.scale > kMaxRenderScale) {
+  if (!scaleOk || request.scale < 1 || request.scale > sweeps::kMaxRenderScale) {
     return UsageError(QStringLiteral("--scale must be a whole number from 1 to %1, not %2.")
-                          .arg(kMaxRenderScale)
+                          .arg(sweeps::kMaxRenderScale)
                           .arg(Quoted(scaleText)));
   }
 
   request.style1Max = NumberFromQString(parser.value(style1Max));
   const QString maxText = parser.value(sweepMax);
   request.sweepMax = NumberFromQString(maxText);
-  if (SweepNeverEnds(request.sweepMax)) {
+  if (sweeps::SweepNeverEnds(request.sweepMax)) {
     return UsageError(
         QStringLiteral("a sweep to --max %1 would never end: give a maximum below 2^53.")
             .arg(Quoted(maxText)));

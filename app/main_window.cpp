@@ -19,7 +19,7 @@
 #include "app/canvas_widget.h"
 #include "app/image_file.h"
 #include "app/qstring_number.h"
-#include "app/render.h"
+#include "sweeps/render.h"
 
 namespace app {
 
@@ -28,7 +28,7 @@ namespace {
 // Layout in logical pixels (15 twips each): the client area and every control's rectangle.
 constexpr QSize kClientSize(799, 460);
 constexpr QRect kPicture1(16, 8, 577, 417);
-constexpr QSize kPicture1Inside(kCanvasWidth, kCanvasHeight);
+constexpr QSize kPicture1Inside(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
 constexpr QRect kCommand1(640, 8, 73, 25);
 constexpr QRect kText1(680, 40, 41, 25);
 constexpr QRect kLabel1(608, 48, 73, 17);
@@ -112,24 +112,24 @@ Form1::Form1(QWidget* parent)
           [this](QPoint at) { canvasMenu_->popup(Picture1->mapToGlobal(at)); });
 }
 
-void Form1::Command1_Click() { sweepFromButton(kDrawSweep); }
-void Form1::Command2_Click() { sweepFromButton(kStyle2Sweep); }
-void Form1::Command4_Click() { sweepFromButton(kStyle3Sweep); }
+void Form1::Command1_Click() { sweepFromButton(sweeps::kDrawSweep); }
+void Form1::Command2_Click() { sweepFromButton(sweeps::kStyle2Sweep); }
+void Form1::Command4_Click() { sweepFromButton(sweeps::kStyle3Sweep); }
 void Form1::Command3_Click() { state_.StopRequested = -1; }
 
-void Form1::sweepFromButton(const SweepPlan& plan) {
+void Form1::sweepFromButton(const sweeps::SweepPlan& plan) {
   // Every sweep reads the second box, once, when it has really started: that names the picture.
   const auto readText2 = [this, &plan] {
     lastSweep_ = &plan;
     return NumberFromQString(Text2->text());
   };
-  SweepHost host{Picture1->canvas(),
-                 turtle_,
-                 state_,
-                 [this] { return NumberFromQString(Text1->text()); },
-                 readText2,
-                 [] { QCoreApplication::processEvents(); }};
-  if (RunSweep(plan, host) == SweepEnd::NotStarted) return;
+  sweeps::SweepHost host{Picture1->canvas(),
+                         turtle_,
+                         state_,
+                         [this] { return NumberFromQString(Text1->text()); },
+                         readText2,
+                         [] { QCoreApplication::processEvents(); }};
+  if (sweeps::RunSweep(plan, host) == sweeps::SweepEnd::NotStarted) return;
   // Whatever was drawn after the last refresh point or held back by the pacing, or a clear with
   // nothing drawn after it, reaches the screen now that the handler ends.
   Picture1->canvas().Refresh();
@@ -157,7 +157,8 @@ void Form1::saveImage() {
       {QStringLiteral("PNG 画像 (*.png)"),
        QStringLiteral("画像 (*.png *.jpg *.jpeg *.bmp *.ppm *.tif *.tiff *.webp)"),
        QStringLiteral("すべてのファイル (*)")});
-  dialog.selectFile(QString::fromStdString(SuggestedImageName(lastSweep_, state_.SweepMaxAngle)));
+  dialog.selectFile(
+      QString::fromStdString(sweeps::SuggestedImageName(lastSweep_, state_.SweepMaxAngle)));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const QString path = dialog.selectedFiles().constFirst();
   saveFolder_ = QFileInfo(path).absolutePath();

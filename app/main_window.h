@@ -8,7 +8,7 @@
 
 #include <QWidget>
 
-#include "app/sweeps.h"
+#include "sweeps/sweeps.h"
 #include "turtle/turtle.h"
 
 class QAction;
@@ -27,7 +27,7 @@ class Form1 final : public QWidget {
  public:
   explicit Form1(QWidget* parent = nullptr);
 
-  [[nodiscard]] const SweepState& sweepState() const noexcept { return state_; }
+  [[nodiscard]] const sweeps::SweepState& sweepState() const noexcept { return state_; }
   [[nodiscard]] const turtle::Turtle& turtleState() const noexcept { return turtle_; }
   [[nodiscard]] bool sweeping() const noexcept { return state_.RunningSweeps > 0; }
 
@@ -39,7 +39,7 @@ class Form1 final : public QWidget {
   void Command2_Click();
   void Command3_Click();
   void Command4_Click();
-  void sweepFromButton(const SweepPlan& plan);
+  void sweepFromButton(const sweeps::SweepPlan& plan);
   void saveImage();
   void copyImage();
 
@@ -58,10 +58,10 @@ class Form1 final : public QWidget {
   QMenu* canvasMenu_;
 
   turtle::Turtle turtle_;
-  SweepState state_;
-  const SweepPlan* lastSweep_ = nullptr;  // the sweep that last read its inputs
-  QString saveFolder_;                    // where the last save went, in this run only
-  bool saving_ = false;                   // the save dialog (or its message) is open
+  sweeps::SweepState state_;
+  const sweeps::SweepPlan* lastSweep_ = nullptr;  // the sweep that last read its inputs
+  QString saveFolder_;                            // where the last save went, in this run only
+  bool saving_ = false;                           // the save dialog (or its message) is open
 };
 
 }  // namespace app

@@ -5,13 +5,13 @@
 #include <QString>
 #include <string_view>
 
-#include "app/number_text.h"
+#include "sweeps/number_text.h"
 
 namespace app {
 
 inline double NumberFromQString(const QString& text) {
-  return NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                            static_cast<std::size_t>(text.size())));
+  return sweeps::NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                    static_cast<std::size_t>(text.size())));
 }
 
 }  // namespace app

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "app/sweeps.h"
 #include "drawing_only.h"
 #include "machine.h"
 #include "render_bench.h"
 #include "report.h"
 #include "sweep_cases.h"
+#include "sweeps/sweeps.h"
 #include "window_sweep.h"
 
 namespace {
@@ -82,11 +82,11 @@ int main(int argc, char** argv) {
   // style 2; the smoke run stops it at 12 degrees, because the naive window repaints all of
   // itself 70,000 times over a whole sweep.
   const bench::SweepCase sweeps[] = {
-      {"Draw", &app::kDrawSweep, 1, 60.0, 90.0},
-      {"Style 2", &app::kStyle2Sweep, 2, 60.0, 90.0},
-      {"Style 3", &app::kStyle3Sweep, 3, 60.0, 90.0},
+      {"Draw", &sweeps::kDrawSweep, 1, 60.0, 90.0},
+      {"Style 2", &sweeps::kStyle2Sweep, 2, 60.0, 90.0},
+      {"Style 3", &sweeps::kStyle3Sweep, 3, 60.0, 90.0},
   };
-  const bench::SweepCase windowSweep{"Style 2", &app::kStyle2Sweep, 2, 60.0,
+  const bench::SweepCase windowSweep{"Style 2", &sweeps::kStyle2Sweep, 2, 60.0,
                                      options.smoke ? 12.0 : 90.0};
 
   bench::StreamChecks checks;

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "allocation_count.h"
-#include "app/sweeps.h"
 #include "limit_kernel.h"
 #include "naive_design.h"
+#include "sweeps/sweeps.h"
 #include "turtle/canvas.h"
 #include "turtle/turtle.h"
 
@@ -35,9 +35,9 @@ class TapTarget final : public turtle::LineTarget {
 
 // One window's worth of the program's drawing objects, without the window.
 struct ProgramRig {
-  turtle::Canvas canvas{app::kCanvasWidth, app::kCanvasHeight};
+  turtle::Canvas canvas{sweeps::kCanvasWidth, sweeps::kCanvasHeight};
   turtle::Turtle turtle{canvas};
-  app::SweepState state;
+  sweeps::SweepState state;
 };
 
 struct ProgramRun {
@@ -49,12 +49,12 @@ struct ProgramRun {
 ProgramRun RunProgram(const SweepCase& sweep, ProgramRig& rig) {
   const double t1 = sweep.text1;
   const double t2 = sweep.text2;
-  app::SweepHost host{rig.canvas,          rig.turtle,          rig.state,
-                      [t1] { return t1; }, [t2] { return t2; }, [] {}};
+  sweeps::SweepHost host{rig.canvas,          rig.turtle,          rig.state,
+                         [t1] { return t1; }, [t2] { return t2; }, [] {}};
   ProgramRun run;
   const std::uint64_t before = AllocationsOnThisThread();
   const auto start = Clock::now();
-  app::RunSweep(*sweep.plan, host);
+  sweeps::RunSweep(*sweep.plan, host);
   run.seconds = SecondsSince(start);
   run.allocations = AllocationsOnThisThread() - before;
   run.end = EndPoint::Of(rig.turtle.PosX, rig.turtle.PosY);
@@ -64,16 +64,16 @@ ProgramRun RunProgram(const SweepCase& sweep, ProgramRig& rig) {
 }  // namespace
 
 ProgramStream RecordProgramStream(const SweepCase& sweep) {
-  turtle::Canvas canvas(app::kCanvasWidth, app::kCanvasHeight);
+  turtle::Canvas canvas(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
   TapTarget tap(canvas);
   turtle::Turtle t(tap);
-  app::SweepState state;
+  sweeps::SweepState state;
   std::uint64_t curves = 0;
   const double t1 = sweep.text1;
   const double t2 = sweep.text2;
-  app::SweepHost host{
+  sweeps::SweepHost host{
       canvas, t, state, [t1] { return t1; }, [t2] { return t2; }, [&curves] { ++curves; }};
-  app::RunSweep(*sweep.plan, host);
+  sweeps::RunSweep(*sweep.plan, host);
   if (sweep.plan->closingCurve) ++curves;
   return {tap.digest, curves, EndPoint::Of(t.PosX, t.PosY)};
 }
@@ -96,7 +96,7 @@ DrawingOnlyFigures MeasureDrawingOnly(std::span<const SweepCase> cases, int reps
     const ProgramStream& program = reference.back();
     figures.sweeps.push_back({&sweep, program.digest.segments, program.curves, {}, {}, {}, 0});
 
-    NaiveCanvas naiveCanvas(app::kCanvasWidth, app::kCanvasHeight);
+    NaiveCanvas naiveCanvas(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
     NaiveTurtle naiveTurtle(naiveCanvas);
     StreamDigest naiveDigest;
     naiveTurtle.digest = &naiveDigest;
@@ -107,7 +107,7 @@ DrawingOnlyFigures MeasureDrawingOnly(std::span<const SweepCase> cases, int reps
                    Grouped(naiveDigest.segments) + " vs " + Grouped(program.digest.segments) +
                    " segments, digest of all coordinates and colours)");
 
-    LimitSurface limitSurface(app::kCanvasWidth, app::kCanvasHeight);
+    LimitSurface limitSurface(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
     StreamDigest limitDigest;
     double limitStyle1Max = 0.0;
     limitSurface.Run(sweep, limitStyle1Max, &limitDigest);
@@ -122,10 +122,11 @@ DrawingOnlyFigures MeasureDrawingOnly(std::span<const SweepCase> cases, int reps
   std::vector<std::unique_ptr<NaiveTurtle>> naiveTurtles;
   std::vector<double> naiveStyle1Max(n, 0.0), limitStyle1Max(n, 0.0);
   std::vector<char> programSame(n, 1), naiveSame(n, 1), limitSame(n, 1);
-  LimitSurface limitSurface(app::kCanvasWidth, app::kCanvasHeight);
+  LimitSurface limitSurface(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
   for (std::size_t i = 0; i < n; ++i) {
     rigs.push_back(std::make_unique<ProgramRig>());
-    naiveCanvases.push_back(std::make_unique<NaiveCanvas>(app::kCanvasWidth, app::kCanvasHeight));
+    naiveCanvases.push_back(
+        std::make_unique<NaiveCanvas>(sweeps::kCanvasWidth, sweeps::kCanvasHeight));
     naiveTurtles.push_back(std::make_unique<NaiveTurtle>(*naiveCanvases[i]));
   }
   const std::function<void()> noPump = [] {};

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/sweeps.h"
+#include "sweeps/sweeps.h"
 #include "turtle/single_precision.h"
 #include "turtle/turtle.h"
 
@@ -11,7 +11,7 @@ namespace bench {
 
 namespace {
 
-constexpr int kDepth = app::kSweepDepth;
+constexpr int kDepth = sweeps::kSweepDepth;
 // A depth-7 curve nests at most seven turns either way.
 constexpr int kMaxTurns = kDepth;
 
@@ -96,7 +96,7 @@ void Curve(Pen& pen, int style, double style1Max, double q) {
   pen.y = 0.0;
   pen.turns = 0;
   const double c = std::cos(turtle::Radians(q));
-  constexpr double kLength = app::kSweepLength;
+  constexpr double kLength = sweeps::kSweepLength;
   switch (style) {
     case 1:
       Frame<kDepth, kRecord>(pen, q, kLength, c, [style1Max](double angle, double a, double cq) {
@@ -155,7 +155,7 @@ LimitResult LimitSurface::Run(const SweepCase& sweep, double& style1Max, StreamD
   pen.width = width_;
   pen.height = height_;
   // The canvas's world window, stored in single precision as the canvas stores it.
-  const app::WorldCorners& world = app::kSweepWorld;
+  const sweeps::WorldCorners& world = sweeps::kSweepWorld;
   const float left = turtle::ToSingle(world.x1);
   const float top = turtle::ToSingle(world.y1);
   const float scaleWidth = turtle::ToSingle(world.x2 - world.x1);

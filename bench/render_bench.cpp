@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/image_file.h"
-#include "app/render.h"
+#include "sweeps/render.h"
 
 namespace bench {
 
@@ -17,13 +17,13 @@ std::vector<RenderTiming> TimeRenders(int reps) {
   for (const int scale : {1, 4}) {
     RenderTiming row;
     row.scale = scale;
-    row.curves = app::CurvesInSweep(app::kDrawSweep, 90);
+    row.curves = sweeps::CurvesInSweep(sweeps::kDrawSweep, 90);
     std::vector<double> draw;
     std::vector<double> write;
     const QString path = dir.filePath(QStringLiteral("fan-%1x.png").arg(scale));
     for (int rep = 0; rep < reps && dir.isValid(); ++rep) {
       auto start = Clock::now();
-      const app::RenderResult r = app::Render({&app::kDrawSweep, 60, 90, scale});
+      const sweeps::RenderResult r = sweeps::Render({&sweeps::kDrawSweep, 60, 90, scale});
       draw.push_back(SecondsSince(start));
       row.width = r.image.Width();
       row.height = r.image.Height();

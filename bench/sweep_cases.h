@@ -5,13 +5,13 @@
 #include <bit>
 #include <cstdint>
 
-#include "app/sweeps.h"
+#include "sweeps/sweeps.h"
 
 namespace bench {
 
 struct SweepCase {
   const char* name;
-  const app::SweepPlan* plan;
+  const sweeps::SweepPlan* plan;
   int style;     // the curve rule: 1, 2 or 3
   double text1;  // the first box (read by the Draw sweep only)
   double text2;  // the second box: the largest bump angle

@@ -82,7 +82,7 @@ WindowFigures MeasureWindowSweep(const SweepCase& sweep, int reps, StreamChecks&
     return WindowSkipped("the window has no Command2, Text2 or Picture1");
   }
   text2->setText(QString::number(sweep.text2));
-  NaiveCanvas naiveCanvas(app::kCanvasWidth, app::kCanvasHeight);
+  NaiveCanvas naiveCanvas(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
   NaiveTurtle naiveTurtle(naiveCanvas);
   NaiveWindow naiveWindow(naiveCanvas);
   naiveWindow.move(0, 0);

@@ -1,9 +1,9 @@
-// Fuzzes app::NumberFromText. Every input is handed over in a heap buffer of
+// Fuzzes sweeps::NumberFromText. Every input is handed over in a heap buffer of
 // exactly the right size so ASan flags any read past the view. Plain ASCII
 // inputs are also checked against a small independent reader built on
 // strtod, and against the same text rewritten with full-width characters.
 
-#include "app/number_text.h"
+#include "sweeps/number_text.h"
 
 #include <bit>
 #include <cmath>
@@ -48,7 +48,7 @@ double Reference(const std::string& s) {
 // Calls the reader on a buffer holding exactly the given units.
 double ReadExact(const std::u16string& units) {
   const std::vector<char16_t> exact(units.begin(), units.end());
-  const double value = app::NumberFromText(std::u16string_view(exact.data(), exact.size()));
+  const double value = sweeps::NumberFromText(std::u16string_view(exact.data(), exact.size()));
   if (std::isnan(value)) {
     std::fprintf(stderr, "NumberFromText returned NaN\n");
     std::abort();

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "app/sweeps.h"
+#include "sweeps/sweeps.h"
 
 namespace {
 
@@ -33,19 +33,20 @@ void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 namespace {
 
 TEST(AllocationTest, SweepsAllocateNothingWhileDrawingAndLeakNothing) {
-  turtle::Canvas canvas(app::kCanvasWidth, app::kCanvasHeight);
+  turtle::Canvas canvas(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
   int refreshes = 0;
   canvas.SetRefreshHandler([&refreshes](const turtle::PixelRect&) { ++refreshes; });
   turtle::Turtle turtle(canvas);
-  app::SweepState state;
+  sweeps::SweepState state;
   int pumps = 0;
-  app::SweepHost host{
+  sweeps::SweepHost host{
       canvas, turtle, state, [] { return 60.0; }, [] { return 90.0; }, [&pumps] { ++pumps; }};
-  for (const app::SweepPlan* plan : {&app::kDrawSweep, &app::kStyle2Sweep, &app::kStyle3Sweep}) {
+  for (const sweeps::SweepPlan* plan :
+       {&sweeps::kDrawSweep, &sweeps::kStyle2Sweep, &sweeps::kStyle3Sweep}) {
     for (int round = 0; round < 2; ++round) {
       const long allocationsBefore = gAllocations;
       const long liveBefore = gLiveBlocks;
-      app::RunSweep(*plan, host);
+      sweeps::RunSweep(*plan, host);
       EXPECT_EQ(gAllocations - allocationsBefore, 0) << "round " << round;
       EXPECT_EQ(gLiveBlocks - liveBefore, 0) << "round " << round;
     }

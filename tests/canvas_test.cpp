@@ -6,8 +6,8 @@
 #include <limits>
 #include <vector>
 
-#include "app/sweeps.h"
 #include "support/raster_helpers.h"
+#include "sweeps/sweeps.h"
 
 using testing_support::CountPixels;
 using testing_support::PaintedBounds;
@@ -20,9 +20,10 @@ namespace {
 constexpr turtle::ColorValue kRed = turtle::PackColor(255, 0, 0);
 
 // A canvas of the size the window gives it, set up the way every sweep sets it up.
-Canvas SweepCanvas(int width = app::kCanvasWidth, int height = app::kCanvasHeight) {
+Canvas SweepCanvas(int width = sweeps::kCanvasWidth, int height = sweeps::kCanvasHeight) {
   Canvas c(width, height, turtle::PackColor(240, 240, 240));
-  c.SetWorld(app::kSweepWorld.x1, app::kSweepWorld.y1, app::kSweepWorld.x2, app::kSweepWorld.y2);
+  c.SetWorld(sweeps::kSweepWorld.x1, sweeps::kSweepWorld.y1, sweeps::kSweepWorld.x2,
+             sweeps::kSweepWorld.y2);
   c.SetBackColor(turtle::kBlack);
   c.Cls();
   return c;

@@ -19,7 +19,7 @@
 #endif
 
 #include "app/image_file.h"
-#include "app/render.h"
+#include "sweeps/render.h"
 
 namespace {
 
@@ -136,7 +136,7 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
     QString max;
     int scale;
     const char* file;
-    app::RenderRequest expected;
+    sweeps::RenderRequest expected;
     const char* format;
   } cases[] = {
       {"draw",
@@ -144,9 +144,15 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
        QStringLiteral("12.5度"),
        1,
        "a.png",
-       {&app::kDrawSweep, 30, 12.5, 1},
+       {&sweeps::kDrawSweep, 30, 12.5, 1},
        "png"},
-      {"style3", QString(), QStringLiteral("5"), 2, "b.BMP", {&app::kStyle3Sweep, 0, 5, 2}, "bmp"},
+      {"style3",
+       QString(),
+       QStringLiteral("5"),
+       2,
+       "b.BMP",
+       {&sweeps::kStyle3Sweep, 0, 5, 2},
+       "bmp"},
   };
   for (const Case& c : cases) {
     const QString path = Path(QLatin1String(c.file));
@@ -160,8 +166,9 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
     EXPECT_TRUE(o.err.isEmpty() && o.out.isEmpty()) << o.err.toStdString();
     EXPECT_EQ(QImageReader(path).format(), QByteArray(c.format)) << c.file;
     const QImage written = QImage(path).convertToFormat(QImage::Format_RGB32);
-    const QImage expected = app::ImageOf(app::Render(c.expected).image);
-    EXPECT_EQ(written.size(), QSize(app::kCanvasWidth * c.scale, app::kCanvasHeight * c.scale))
+    const QImage expected = app::ImageOf(sweeps::Render(c.expected).image);
+    EXPECT_EQ(written.size(),
+              QSize(sweeps::kCanvasWidth * c.scale, sweeps::kCanvasHeight * c.scale))
         << c.file;
     EXPECT_TRUE(written == expected) << c.file;
   }

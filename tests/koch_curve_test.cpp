@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/sweeps.h"
 #include "support/raster_helpers.h"
 #include "support/recording_target.h"
+#include "sweeps/sweeps.h"
 #include "turtle/canvas.h"
 
 using testing_support::RecordingTarget;
@@ -182,9 +182,9 @@ TEST(KochCurveTest, Koch2AndKoch3DrawSquareBumpsAtNinety) {
 }
 
 TEST(KochCurveTest, Koch1TriangleAtNinetyRunsFarPastTheFloatRangeWithoutHarm) {
-  turtle::Canvas canvas(app::kCanvasWidth, app::kCanvasHeight);
-  canvas.SetWorld(app::kSweepWorld.x1, app::kSweepWorld.y1, app::kSweepWorld.x2,
-                  app::kSweepWorld.y2);
+  turtle::Canvas canvas(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
+  canvas.SetWorld(sweeps::kSweepWorld.x1, sweeps::kSweepWorld.y1, sweeps::kSweepWorld.x2,
+                  sweeps::kSweepWorld.y2);
   RecordingTarget counter(false);
   Turtle t(counter);
   curves::Koch1(t, 90, 7, 90, 300);

@@ -30,15 +30,15 @@
 
 #include "app/canvas_widget.h"
 #include "app/image_file.h"
-#include "app/render.h"
+#include "sweeps/render.h"
 
 using app::CanvasWidget;
 using app::Form1;
 
 namespace {
 
-constexpr int kWidth = app::kCanvasWidth;  // the canvas in logical pixels
-constexpr int kHeight = app::kCanvasHeight;
+constexpr int kWidth = sweeps::kCanvasWidth;  // the canvas in logical pixels
+constexpr int kHeight = sweeps::kCanvasHeight;
 constexpr int kPixels = kWidth * kHeight;
 
 class MainWindowTest : public ::testing::Test {
@@ -466,10 +466,10 @@ TEST_F(MainWindowTest, RenderMatchesTheCanvasAfterTheSameSweep) {
   type("Text1", QStringLiteral("30"));
   type("Text2", QStringLiteral("45.5"));
   click("Command1");
-  EXPECT_TRUE(samePixels(app::Render({&app::kDrawSweep, 30, 45.5, scale}).image));
+  EXPECT_TRUE(samePixels(sweeps::Render({&sweeps::kDrawSweep, 30, 45.5, scale}).image));
   type("Text2", QStringLiteral("20"));
   click("Command4");
-  EXPECT_TRUE(samePixels(app::Render({&app::kStyle3Sweep, 0, 20, scale}).image));
+  EXPECT_TRUE(samePixels(sweeps::Render({&sweeps::kStyle3Sweep, 0, 20, scale}).image));
 }
 
 #if defined(__GLIBC__)

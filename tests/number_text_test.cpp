@@ -1,4 +1,4 @@
-#include "app/number_text.h"
+#include "sweeps/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ std::string Describe(const std::u16string& text) {
 void ExpectAll(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(Describe(c.text));
-    const double got = app::NumberFromText(c.text);
+    const double got = sweeps::NumberFromText(c.text);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(c.expected))
         << "got " << got << ", expected " << c.expected;
   }

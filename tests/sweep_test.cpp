@@ -1,4 +1,4 @@
-#include "app/sweeps.h"
+#include "sweeps/sweeps.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +13,21 @@
 #include "support/raster_helpers.h"
 #include "support/recording_target.h"
 
-using app::RunSweep;
-using app::SweepEnd;
+using sweeps::RunSweep;
+using sweeps::SweepEnd;
 using testing_support::CountingTarget;
 
 namespace {
 
-constexpr int kCanvasPixels = app::kCanvasWidth * app::kCanvasHeight;
+constexpr int kCanvasPixels = sweeps::kCanvasWidth * sweeps::kCanvasHeight;
 
 // A window's worth of sweep machinery on a real canvas, with inputs and a pump the test sets.
 struct Bench {
-  turtle::Canvas canvas{app::kCanvasWidth, app::kCanvasHeight, turtle::PackColor(240, 240, 240)};
+  turtle::Canvas canvas{sweeps::kCanvasWidth, sweeps::kCanvasHeight,
+                        turtle::PackColor(240, 240, 240)};
   CountingTarget counter{canvas};
   turtle::Turtle turtle{counter};
-  app::SweepState state;
+  sweeps::SweepState state;
   double text1 = 60;
   double text2 = 90;
   std::vector<std::string> reads;        // which box was read, in order
@@ -35,15 +36,15 @@ struct Bench {
   std::function<void(Bench&)> onPump = [](Bench&) {};
 
   // clang-format off
-  app::SweepHost Host() {
+  sweeps::SweepHost Host() {
     return {canvas, turtle, state,
             [this] { reads.push_back("Text1"); return text1; },
             [this] { reads.push_back("Text2"); return text2; },
             [this] { ++pumps; onPump(*this); }};
   }
   // clang-format on
-  SweepEnd Run(const app::SweepPlan& plan) {
-    app::SweepHost host = Host();
+  SweepEnd Run(const sweeps::SweepPlan& plan) {
+    sweeps::SweepHost host = Host();
     return RunSweep(plan, host);
   }
   [[nodiscard]] int Count(turtle::ColorValue c) const {
@@ -53,11 +54,11 @@ struct Bench {
 
 TEST(SweepTest, DefaultSweepsDrawTheirKnownNumberOfSegments) {
   struct Case {
-    const app::SweepPlan* plan;
+    const sweeps::SweepPlan* plan;
     std::int64_t segments;
-  } cases[] = {{&app::kDrawSweep, 3'359'558},
-               {&app::kStyle2Sweep, 7'125'759},
-               {&app::kStyle3Sweep, 7'109'375}};
+  } cases[] = {{&sweeps::kDrawSweep, 3'359'558},
+               {&sweeps::kStyle2Sweep, 7'125'759},
+               {&sweeps::kStyle3Sweep, 7'109'375}};
   for (const Case& c : cases) {
     Bench b;
     EXPECT_EQ(b.Run(*c.plan), SweepEnd::RanOut);
@@ -71,13 +72,13 @@ TEST(SweepTest, DefaultSweepsDrawTheirKnownNumberOfSegments) {
 TEST(SweepTest, DrawSweepReadsBothBoxesInOrderAndTheOthersOnlyTheSecond) {
   Bench b;
   b.text2 = -1;
-  b.Run(app::kDrawSweep);
+  b.Run(sweeps::kDrawSweep);
   EXPECT_EQ(b.reads, (std::vector<std::string>{"Text1", "Text2"}));
   EXPECT_EQ(b.state.Style1MaxAngle, 60.0);
   b.reads.clear();
   b.text1 = 5;
-  b.Run(app::kStyle2Sweep);
-  b.Run(app::kStyle3Sweep);
+  b.Run(sweeps::kStyle2Sweep);
+  b.Run(sweeps::kStyle3Sweep);
   EXPECT_EQ(b.reads, (std::vector<std::string>{"Text2", "Text2"}));
   EXPECT_EQ(b.state.Style1MaxAngle, 60.0);
 }
@@ -88,7 +89,7 @@ TEST(SweepTest, SweepPreparesTheCanvasAndResetsTheCount) {
   b.turtle.LineCount = 77;
   b.state.StopRequested = -1;
   b.text2 = -5;
-  b.Run(app::kStyle3Sweep);
+  b.Run(sweeps::kStyle3Sweep);
   // The world window, restated on purpose as numbers worked out by hand.
   EXPECT_EQ(b.canvas.ScaleLeft(), -10.0f);
   EXPECT_EQ(b.canvas.ScaleTop(), 210.0f);
@@ -107,19 +108,19 @@ TEST(SweepTest, EdgeMaximaGiveTheExpectedPassesAndClosingCurves) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case {
     const char* what;
-    const app::SweepPlan* plan;
+    const sweeps::SweepPlan* plan;
     double max;
     int pumps;
     std::int64_t segments;
   } cases[] = {
-      {"Draw at 0: one triangle curve and the closing curve", &app::kDrawSweep, 0, 1, 2 * 16384},
-      {"style 2 at 0", &app::kStyle2Sweep, 0, 1, 78125 + 16384},
-      {"style 3 at 0", &app::kStyle3Sweep, 0, 1, 78125},
-      {"Draw at -5: only the closing curve", &app::kDrawSweep, -5, 0, 16384},
-      {"style 2 at -5: only the closing curve", &app::kStyle2Sweep, -5, 0, 16384},
-      {"style 3 at -5: nothing", &app::kStyle3Sweep, -5, 0, 0},
-      {"Draw at NaN: no pass", &app::kDrawSweep, nan, 0, 16384},
-      {"style 3 at 2.5", &app::kStyle3Sweep, 2.5, 3, 3 * 78125},
+      {"Draw at 0: one triangle curve and the closing curve", &sweeps::kDrawSweep, 0, 1, 2 * 16384},
+      {"style 2 at 0", &sweeps::kStyle2Sweep, 0, 1, 78125 + 16384},
+      {"style 3 at 0", &sweeps::kStyle3Sweep, 0, 1, 78125},
+      {"Draw at -5: only the closing curve", &sweeps::kDrawSweep, -5, 0, 16384},
+      {"style 2 at -5: only the closing curve", &sweeps::kStyle2Sweep, -5, 0, 16384},
+      {"style 3 at -5: nothing", &sweeps::kStyle3Sweep, -5, 0, 0},
+      {"Draw at NaN: no pass", &sweeps::kDrawSweep, nan, 0, 16384},
+      {"style 3 at 2.5", &sweeps::kStyle3Sweep, 2.5, 3, 3 * 78125},
   };
   for (const auto& c : cases) {
     Bench b;
@@ -132,7 +133,7 @@ TEST(SweepTest, EdgeMaximaGiveTheExpectedPassesAndClosingCurves) {
 
 TEST(SweepTest, FractionalMaximumShiftsTheDownwardSweepsOnly) {
   // Each curve's pen colour tells which angle it was drawn at.
-  for (const auto* plan : {&app::kDrawSweep, &app::kStyle3Sweep, &app::kStyle2Sweep}) {
+  for (const auto* plan : {&sweeps::kDrawSweep, &sweeps::kStyle3Sweep, &sweeps::kStyle2Sweep}) {
     Bench b;
     b.text2 = 90.5;
     b.onPump = [](Bench& self) { self.pens.push_back(self.turtle.PenColor); };
@@ -149,7 +150,7 @@ TEST(SweepTest, FractionalMaximumShiftsTheDownwardSweepsOnly) {
 TEST(SweepTest, ClosingCurveIsYellowOnTopAndOnlyAfterAFullRun) {
   Bench b;
   b.text2 = 3;
-  b.Run(app::kDrawSweep);
+  b.Run(sweeps::kDrawSweep);
   EXPECT_EQ(b.turtle.PenColor, turtle::kYellow);
   EXPECT_GT(b.Count(turtle::kYellow), 500);
   // The classic curve's tip, at world (150, 86.6), is yellow.
@@ -165,7 +166,7 @@ TEST(SweepTest, ClosingCurveIsYellowOnTopAndOnlyAfterAFullRun) {
 TEST(SweepTest, StopAtTheFirstPumpDrawsNothing) {
   Bench b;
   b.onPump = [](Bench& self) { self.state.StopRequested = -1; };
-  EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+  EXPECT_EQ(b.Run(sweeps::kDrawSweep), SweepEnd::Stopped);
   EXPECT_EQ(b.counter.lines, 0);
   EXPECT_EQ(b.Count(turtle::kBlack), kCanvasPixels);
   EXPECT_EQ(b.state.StopRequested, -1);  // stays set until the next sweep starts
@@ -179,7 +180,7 @@ TEST(SweepTest, StopDuringTheLastCurveStillGetsTheClosingCurve) {
   b.onPump = [](Bench& self) {
     if (self.pumps == 3) self.state.StopRequested = 0;  // nothing yet at the last check
   };
-  EXPECT_EQ(b.Run(app::kStyle2Sweep), SweepEnd::RanOut);
+  EXPECT_EQ(b.Run(sweeps::kStyle2Sweep), SweepEnd::RanOut);
   b.state.StopRequested = -1;  // the click, handled after the last pass
   EXPECT_EQ(b.counter.lines, 3 * 78125 + 16384);
   EXPECT_EQ(b.turtle.PenColor, turtle::kYellow);
@@ -190,7 +191,7 @@ TEST(SweepTest, StopAfterSomeCurvesEndsBeforeTheNextAndSkipsTheClosingCurve) {
   b.onPump = [](Bench& self) {
     if (self.pumps == 4) self.state.StopRequested = -1;
   };
-  EXPECT_EQ(b.Run(app::kStyle2Sweep), SweepEnd::Stopped);
+  EXPECT_EQ(b.Run(sweeps::kStyle2Sweep), SweepEnd::Stopped);
   EXPECT_EQ(b.counter.lines, 3 * 78125);
   EXPECT_EQ(b.Count(turtle::kYellow), 0);
 }
@@ -202,9 +203,9 @@ TEST(SweepTest, NestedSweepRunsToItsEndThenTheOuterOneContinuesWithItsOwnBounds)
     if (self.pumps != 2) return;
     self.text1 = 10;
     self.text2 = 1;  // the inner sweep's maximum; the outer keeps 3
-    self.Run(app::kDrawSweep);
+    self.Run(sweeps::kDrawSweep);
   };
-  EXPECT_EQ(b.Run(app::kStyle3Sweep), SweepEnd::RanOut);
+  EXPECT_EQ(b.Run(sweeps::kStyle3Sweep), SweepEnd::RanOut);
   // Outer: 4 curves at 3, 2, 1, 0; inner, inside the outer's second pump: 1, 0 and closing.
   EXPECT_EQ(b.pumps, 4 + 2);
   EXPECT_EQ(b.counter.lines, 4 * 78125 + 3 * 16384);
@@ -216,10 +217,10 @@ TEST(SweepTest, OneStopEndsEveryRunningSweepInnermostFirst) {
   Bench b;
   std::vector<SweepEnd> ends;
   b.onPump = [&ends](Bench& self) {
-    if (self.pumps == 2) ends.push_back(self.Run(app::kStyle2Sweep));
+    if (self.pumps == 2) ends.push_back(self.Run(sweeps::kStyle2Sweep));
     if (self.pumps == 4) self.state.StopRequested = -1;  // inside the inner sweep
   };
-  ends.push_back(b.Run(app::kDrawSweep));
+  ends.push_back(b.Run(sweeps::kDrawSweep));
   EXPECT_EQ(ends, (std::vector<SweepEnd>{SweepEnd::Stopped, SweepEnd::Stopped}));
   EXPECT_EQ(b.pumps, 4);  // the outer one finds it at the check after the pump that ran the inner
 }
@@ -237,10 +238,10 @@ TEST(SweepTest, PressesPastTheNestingBoundStartNothingAndRunningSweepsGoOn) {
     self.text2 = 0;  // every nested sweep: one pass
     if (presses == 0) return;
     --presses;
-    if (self.Run(app::kStyle3Sweep) == SweepEnd::NotStarted) ++refused;
+    if (self.Run(sweeps::kStyle3Sweep) == SweepEnd::NotStarted) ++refused;
   };
-  EXPECT_EQ(b.Run(app::kStyle3Sweep), SweepEnd::RanOut);
-  EXPECT_EQ(deepest, app::kMaxRunningSweeps);
+  EXPECT_EQ(b.Run(sweeps::kStyle3Sweep), SweepEnd::RanOut);
+  EXPECT_EQ(deepest, sweeps::kMaxRunningSweeps);
   EXPECT_EQ(refused, 1);
   EXPECT_EQ(b.state.RunningSweeps, 0);
   const int nested = 40 - refused;
@@ -252,16 +253,16 @@ TEST(SweepTest, OneStopEndsEverySweepUpToTheBound) {
   Bench b;
   std::vector<SweepEnd> ends;
   b.onPump = [&ends](Bench& self) {
-    if (self.state.RunningSweeps < app::kMaxRunningSweeps) {
-      ends.push_back(self.Run(app::kDrawSweep));
+    if (self.state.RunningSweeps < sweeps::kMaxRunningSweeps) {
+      ends.push_back(self.Run(sweeps::kDrawSweep));
       return;
     }
     self.state.StopRequested = -1;
     // A press at the bound must not clear the stop that was just requested.
-    EXPECT_EQ(self.Run(app::kDrawSweep), SweepEnd::NotStarted);
+    EXPECT_EQ(self.Run(sweeps::kDrawSweep), SweepEnd::NotStarted);
   };
-  ends.push_back(b.Run(app::kDrawSweep));
-  ASSERT_EQ(ends.size(), static_cast<std::size_t>(app::kMaxRunningSweeps));
+  ends.push_back(b.Run(sweeps::kDrawSweep));
+  ASSERT_EQ(ends.size(), static_cast<std::size_t>(sweeps::kMaxRunningSweeps));
   for (const SweepEnd end : ends) EXPECT_EQ(end, SweepEnd::Stopped);
   EXPECT_EQ(b.counter.lines, 0);
   EXPECT_EQ(b.state.RunningSweeps, 0);
@@ -270,12 +271,12 @@ TEST(SweepTest, OneStopEndsEverySweepUpToTheBound) {
 TEST(SweepTest, ClosingTheWindowEndsEverySweepAndBlocksNewOnes) {
   Bench b;
   b.onPump = [](Bench& self) {
-    if (self.pumps == 2) self.Run(app::kStyle3Sweep);
+    if (self.pumps == 2) self.Run(sweeps::kStyle3Sweep);
     if (self.pumps == 3) self.state.Closing = true;
   };
-  EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+  EXPECT_EQ(b.Run(sweeps::kDrawSweep), SweepEnd::Stopped);
   const auto drawn = b.counter.lines;
-  EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+  EXPECT_EQ(b.Run(sweeps::kDrawSweep), SweepEnd::Stopped);
   EXPECT_EQ(b.counter.lines, drawn);
 }
 
@@ -286,16 +287,100 @@ TEST(SweepTest, AMaximumTooLargeToCountDownStillStopsOnRequest) {
     b.onPump = [](Bench& self) {
       if (self.pumps == 3) self.state.StopRequested = -1;
     };
-    EXPECT_EQ(b.Run(app::kDrawSweep), SweepEnd::Stopped);
+    EXPECT_EQ(b.Run(sweeps::kDrawSweep), SweepEnd::Stopped);
     EXPECT_EQ(b.pumps, 3);
   }
+}
+
+TEST(SweepTest, StepsCallTheHookAfterEveryCurveAndDrawTheClosingCurveWithTheLastPass) {
+  struct Case {
+    const sweeps::SweepPlan* plan;
+    double max;
+    int steps;   // steps while it runs: one per pass
+    int curves;  // hook calls: passes and the closing curve
+  } cases[] = {{&sweeps::kStyle2Sweep, 2, 3, 4},
+               {&sweeps::kStyle3Sweep, 2, 3, 3},
+               {&sweeps::kDrawSweep, -5, 0, 1},  // no pass: the closing curve as it starts
+               {&sweeps::kStyle3Sweep, -5, 0, 0}};
+  for (const Case& c : cases) {
+    Bench b;
+    b.text2 = c.max;
+    sweeps::SweepHost host = b.Host();
+    std::vector<std::int64_t> linesAtHook;
+    host.afterCurve = [&] { linesAtHook.push_back(b.counter.lines); };
+    sweeps::Sweep sweep(*c.plan, host);
+    int steps = 0;
+    for (; sweep.Running(); ++steps) sweep.Step();
+    EXPECT_EQ(sweep.End(), SweepEnd::RanOut);
+    EXPECT_EQ(steps, c.steps);
+    ASSERT_EQ(linesAtHook.size(), static_cast<std::size_t>(c.curves));
+    if (c.curves > 0) {
+      EXPECT_EQ(linesAtHook.back(), b.counter.lines);
+    }
+    EXPECT_EQ(b.state.RunningSweeps, 0);
+  }
+}
+
+// The web page's driver: the nested run above, built from steps. The inner sweep starts between
+// the outer one's first and second passes, where the desktop's pump ran it.
+TEST(SweepTest, AStackOfSteppedSweepsDrawsWhatNestedRunsDraw) {
+  Bench nested;
+  nested.text2 = 3;
+  nested.onPump = [](Bench& self) {
+    if (self.pumps != 2) return;
+    self.text1 = 10;
+    self.text2 = 1;
+    self.Run(sweeps::kDrawSweep);
+  };
+  nested.Run(sweeps::kStyle3Sweep);
+
+  Bench stepped;
+  stepped.text2 = 3;
+  sweeps::SweepStack stack(stepped.Host());
+  ASSERT_TRUE(stack.Start(sweeps::kStyle3Sweep));
+  stack.Step();
+  stepped.text1 = 10;
+  stepped.text2 = 1;
+  ASSERT_TRUE(stack.Start(sweeps::kDrawSweep));
+  EXPECT_EQ(stack.Depth(), 2u);
+  while (stack.Running()) stack.Step();
+  EXPECT_EQ(stepped.counter.lines, nested.counter.lines);
+  EXPECT_EQ(testing_support::HashPixels(stepped.canvas.Image()),
+            testing_support::HashPixels(nested.canvas.Image()));
+  EXPECT_EQ(stepped.state.RunningSweeps, 0);
+}
+
+TEST(SweepTest, OneStopEndsEveryStackedSweepWithoutDrawingAgain) {
+  Bench b;
+  sweeps::SweepStack stack(b.Host());
+  stack.Start(sweeps::kStyle2Sweep);
+  stack.Step();
+  stack.Start(sweeps::kDrawSweep);
+  stack.Step();
+  const auto drawn = b.counter.lines;
+  b.state.StopRequested = -1;
+  stack.Step();
+  EXPECT_EQ(stack.Depth(), 1u);
+  stack.Step();
+  EXPECT_FALSE(stack.Running());
+  EXPECT_EQ(b.counter.lines, drawn);
+  {
+    // At the bound a press starts nothing and leaves the stop alone.
+    sweeps::SweepStack full(b.Host());
+    for (int i = 0; i < sweeps::kMaxRunningSweeps; ++i) EXPECT_TRUE(full.Start(sweeps::kDrawSweep));
+    b.state.StopRequested = -1;
+    EXPECT_FALSE(full.Start(sweeps::kDrawSweep));
+    EXPECT_EQ(b.state.StopRequested, -1);
+  }
+  // Sweeps dropped while they run give their places back.
+  EXPECT_EQ(b.state.RunningSweeps, 0);
 }
 
 // The whole default Draw sweep, pixel for pixel. A change here means the picture changed: look
 // at the image written next to the test binary before updating the constant.
 TEST(SweepTest, DefaultDrawSweepPictureIsUnchanged) {
   Bench b;
-  b.Run(app::kDrawSweep);
+  b.Run(sweeps::kDrawSweep);
   const std::uint64_t hash = testing_support::HashPixels(b.canvas.Image());
   constexpr std::uint64_t kExpected = 0xefcdbcd2def54ec5ull;
   if (hash != kExpected) {

@@ -1,7 +1,8 @@
 #include "turtle/turtle.h"
 
-#include <bit>
 #include <cmath>
+
+#include "turtle/bit_cast.h"
 
 namespace turtle {
 
@@ -9,7 +10,7 @@ Turtle::Turtle(LineTarget& target) noexcept
     : target_(&target), canvas_(dynamic_cast<Canvas*>(&target)) {
   // Every slot starts valid, holding heading 0, so a lookup needs no "empty" test.
   const double r = Radians(0.0);
-  directions_.fill({std::bit_cast<std::uint64_t>(0.0), std::cos(r), std::sin(r)});
+  directions_.fill({BitCast<std::uint64_t>(0.0), std::cos(r), std::sin(r)});
 }
 
 void Turtle::SetTurtle(double x, double y, double heading) noexcept {
@@ -20,7 +21,7 @@ void Turtle::SetTurtle(double x, double y, double heading) noexcept {
 
 void Turtle::Compute(Direction& slot, double heading) noexcept {
   const double r = Radians(heading);
-  slot = {std::bit_cast<std::uint64_t>(heading), std::cos(r), std::sin(r)};
+  slot = {BitCast<std::uint64_t>(heading), std::cos(r), std::sin(r)};
 }
 
 }  // namespace turtle

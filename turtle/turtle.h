@@ -5,9 +5,9 @@
 // and handed to the target in single precision. It never pumps events and never allocates.
 
 #include <array>
-#include <bit>
 #include <cstdint>
 
+#include "turtle/bit_cast.h"
 #include "turtle/canvas.h"
 #include "turtle/colour_value.h"
 #include "turtle/single_precision.h"
@@ -67,7 +67,7 @@ class Turtle {
   // turns through only a handful of headings, and a cached pair is the very value std::cos
   // and std::sin give, so the cache changes no result.
   const Direction& DirectionOf(double heading) noexcept {
-    const auto bits = std::bit_cast<std::uint64_t>(heading);
+    const auto bits = BitCast<std::uint64_t>(heading);
     // Fibonacci hashing: the top six bits of the product spread nearby headings apart.
     Direction& slot = directions_[(bits * 0x9E3779B97F4A7C15ull) >> 58];
     if (slot.headingBits != bits) [[unlikely]]

@@ -1,14 +1,14 @@
-#include "app/render.h"
+#include "sweeps/render.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
+#include "sweeps/decimal_text.h"
 #include "turtle/canvas.h"
 #include "turtle/turtle.h"
 
-namespace app {
+namespace sweeps {
 
 namespace {
 
@@ -37,9 +37,7 @@ std::string_view SweepNameOf(const SweepPlan& plan) noexcept {
 std::string SuggestedImageName(const SweepPlan* lastSweep, double sweepMax) {
   const std::string_view name = lastSweep != nullptr ? SweepNameOf(*lastSweep) : std::string_view();
   if (name.empty()) return "vornlace.png";
-  char number[32];
-  const auto written = std::to_chars(number, number + sizeof number, sweepMax);
-  return "vornlace-" + std::string(name) + "-" + std::string(number, written.ptr) + ".png";
+  return "vornlace-" + std::string(name) + "-" + ShortestDecimal(sweepMax) + ".png";
 }
 
 bool SweepNeverEnds(double sweepMax) noexcept { return sweepMax >= kFirstUncountable; }
@@ -80,4 +78,4 @@ RenderResult Render(const RenderRequest& request, const RenderPump& pump) {
   return {end, std::move(canvas.Image())};
 }
 
-}  // namespace app
+}  // namespace sweeps

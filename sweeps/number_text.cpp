@@ -1,13 +1,14 @@
-#include "app/number_text.h"
+#include "sweeps/number_text.h"
 
 #include <array>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <system_error>
 
-namespace app {
+#include "sweeps/decimal_text.h"
+
+namespace sweeps {
 namespace {
 
 // A double never needs more than 767 significant decimal digits to decide how
@@ -106,11 +107,10 @@ class Significand {
   bool dropped_nonzero_ = false;
 };
 
-// Converts ±D.DDD × 10^lead with from_chars, which is locale-independent and correctly rounded,
-// including subnormals.
+// Converts ±D.DDD × 10^lead, correctly rounded, subnormals included, in any locale.
 double Convert(bool negative, const Significand& sig, std::int64_t lead) {
-  // sign, digits, point, 'e', exponent sign and up to 3 exponent digits.
-  std::array<char, kKeptDigits + 1 + 8> text{};
+  // sign, digits, point, 'e', exponent sign, up to 3 exponent digits and the terminating NUL.
+  std::array<char, kKeptDigits + 1 + 9> text{};
   char* out = text.data();
   if (negative) *out++ = '-';
   const char* digits = sig.Digits();
@@ -120,18 +120,8 @@ double Convert(bool negative, const Significand& sig, std::int64_t lead) {
     for (std::size_t i = 1; i < sig.Count(); ++i) *out++ = digits[i];
   }
   *out++ = 'e';
-  const auto exponent = std::to_chars(out, text.data() + text.size(), static_cast<int>(lead));
-  out = exponent.ptr;
-
-  double value = 0.0;
-  const auto result = std::from_chars(text.data(), out, value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // from_chars leaves value alone when the result overflows or rounds to
-    // zero; the exponent says which of the two happened.
-    value = lead > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    return negative ? -value : value;
-  }
-  return value;
+  *std::to_chars(out, text.data() + text.size() - 1, static_cast<int>(lead)).ptr = '\0';
+  return DoubleFromDecimal(text.data());
 }
 
 }  // namespace
@@ -197,4 +187,4 @@ double NumberFromText(std::u16string_view text) noexcept {
   return Convert(negative, sig, lead);
 }
 
-}  // namespace app
+}  // namespace sweeps

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/sweeps.h"
+#include "sweeps/sweeps.h"
 #include "turtle/raster.h"
 
-namespace app {
+namespace sweeps {
 
 // The largest scale a render takes: 16 × 16 device pixels per logical pixel is a raster of
 // 9168 × 6608, about 240 MB.
@@ -69,4 +69,4 @@ struct RenderResult {
 // to refuse (or to stop through the pump).
 [[nodiscard]] RenderResult Render(const RenderRequest& request, const RenderPump& pump = {});
 
-}  // namespace app
+}  // namespace sweeps

@@ -25,8 +25,8 @@
 
 #include <string_view>
 
-namespace app {
+namespace sweeps {
 
 double NumberFromText(std::u16string_view text) noexcept;
 
-}  // namespace app
+}  // namespace sweeps
