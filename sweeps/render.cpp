@@ -51,7 +51,8 @@ std::uint64_t CurvesInSweep(const SweepPlan& plan, double sweepMax) noexcept {
   return static_cast<std::uint64_t>(std::floor(sweepMax)) + 1 + closing;
 }
 
-RenderResult Render(const RenderRequest& request, const RenderPump& pump) {
+RenderResult Render(const RenderRequest& request, const RenderPump& pump,
+                    const RenderCurveHook& afterCurve) {
   if (request.plan == nullptr) throw std::invalid_argument("Render: no sweep");
   if (request.scale < 1 || request.scale > kMaxRenderScale) {
     throw std::invalid_argument("Render: scale out of range");
@@ -74,6 +75,8 @@ RenderResult Render(const RenderRequest& request, const RenderPump& pump) {
                    if (pump && !pump(done, total)) state.StopRequested = -1;
                    ++done;
                  }};
+  std::uint64_t drawn = 0;
+  if (afterCurve) host.afterCurve = [&] { afterCurve(canvas, ++drawn); };
   const SweepEnd end = RunSweep(*request.plan, host);
   return {end, std::move(canvas.Image())};
 }

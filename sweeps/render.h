@@ -1,8 +1,9 @@
 #pragma once
 // Off-screen renders: one sweep run exactly as its button runs it in a freshly started window,
 // drawn on a canvas of N × N device pixels per logical pixel under the same world window, with
-// a callback before every curve that can follow the progress and stop the render. Also the
-// sweeps' names, as the command line and saved file names spell them.
+// a callback before every curve that can follow the progress and stop the render, and one after
+// every curve that can watch the picture grow. Also the sweeps' names, as the command line and
+// saved file names spell them.
 // Plain C++: turning the raster into an image file belongs to the caller.
 
 #include <cstdint>
@@ -59,6 +60,10 @@ struct RenderRequest {
 // draws; returning false stops the render there, as the stop button would.
 using RenderPump = std::function<bool(std::uint64_t curvesDone, std::uint64_t curvesTotal)>;
 
+// Called after every curve, the closing curve included, with the canvas as it stands and the
+// number of curves drawn so far. The hook may read the raster and take its changed rectangle.
+using RenderCurveHook = std::function<void(turtle::Canvas& canvas, std::uint64_t curvesDrawn)>;
+
 struct RenderResult {
   SweepEnd end;          // RanOut, or Stopped when the pump asked to stop
   turtle::Raster image;  // kCanvasWidth·scale × kCanvasHeight·scale, 0xffRRGGBB
@@ -67,6 +72,7 @@ struct RenderResult {
 // Runs the sweep on a fresh canvas, turtle and sweep state. Throws std::invalid_argument for a
 // null plan or a scale outside 1 to kMaxRenderScale. A maximum that never ends is the caller's
 // to refuse (or to stop through the pump).
-[[nodiscard]] RenderResult Render(const RenderRequest& request, const RenderPump& pump = {});
+[[nodiscard]] RenderResult Render(const RenderRequest& request, const RenderPump& pump = {},
+                                  const RenderCurveHook& afterCurve = {});
 
 }  // namespace sweeps
