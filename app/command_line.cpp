@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <new>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@
 #include <unistd.h>
 #endif
 
+#include "animation/animate.h"
 #include "app/image_file.h"
 #include "app/qstring_number.h"
 #include "sweeps/render.h"
@@ -192,40 +194,74 @@ int WriteFailed(const QString& path, const QString& reason) {
   return kExitWriteFailed;
 }
 
-// Draws the sweep and writes the file. The file is opened first, so a path that cannot be
-// written is reported before a long render rather than after it.
-int RenderToFile(const sweeps::RenderRequest& request, const QString& path,
-                 const QByteArray& format) {
+// Writes one file made by `produce`, which draws into it through the render's pump. The file is
+// opened first, so a path that cannot be written is reported before a long render rather than
+// after it; it replaces the target only when whole, and never after Ctrl+C or SIGTERM.
+using Producer = std::function<bool(PendingImageFile& file, const sweeps::RenderPump& pump,
+                                    ProgressLine& progress, QString* error)>;
+
+int ProduceFile(const QString& path, const QByteArray& format, int scale, const Producer& produce) {
   StopSignals stopSignals;
   PendingImageFile file(path, format);
   QString error;
   if (!file.Open(&error)) return WriteFailed(path, error);
 
   ProgressLine progress;
-  std::optional<sweeps::RenderResult> result;
+  const sweeps::RenderPump pump = [&progress](std::uint64_t done, std::uint64_t total) {
+    progress.Update(done, total);
+    return StopSignals::Caught() == 0;
+  };
+  bool produced = false;
   try {
-    result = sweeps::Render(request, [&progress](std::uint64_t done, std::uint64_t total) {
-      progress.Update(done, total);
-      return StopSignals::Caught() == 0;
-    });
+    produced = produce(file, pump, progress, &error);
   } catch (const std::bad_alloc&) {
     progress.Clear();
-    return WriteFailed(
-        path, QStringLiteral("not enough memory for a picture at scale %1").arg(request.scale));
+    return WriteFailed(path,
+                       QStringLiteral("not enough memory for a picture at scale %1").arg(scale));
   }
-  // A signal during the closing curve is seen here; the sweep itself ran out.
-  if (const int signal = StopSignals::Caught(); signal != 0) {
-    progress.Clear();
-    return Interrupted(signal);
-  }
-
-  progress.Note("vornlace: writing the file");
-  const bool written = file.Write(ImageViewOf(result->image), &error);
   progress.Clear();
   // The last chance to stop: the file is committed only when nobody asked otherwise.
   if (const int signal = StopSignals::Caught(); signal != 0) return Interrupted(signal);
-  if (!written || !file.Commit(&error)) return WriteFailed(path, error);
+  if (!produced || !file.Commit(&error)) return WriteFailed(path, error);
   return EXIT_SUCCESS;
+}
+
+// The finished canvas as an image file.
+int RenderToFile(const sweeps::RenderRequest& request, const QString& path,
+                 const QByteArray& format) {
+  return ProduceFile(path, format, request.scale,
+                     [&request](PendingImageFile& file, const sweeps::RenderPump& pump,
+                                ProgressLine& progress, QString* error) {
+                       const sweeps::RenderResult result = sweeps::Render(request, pump);
+                       // A signal during the closing curve is seen here; the sweep ran out.
+                       if (StopSignals::Caught() != 0) return false;
+                       progress.Note("vornlace: writing the file");
+                       return file.Write(ImageViewOf(result.image), error);
+                     });
+}
+
+// The sweep as an animation, encoded while it renders.
+int AnimateToFile(const animation::AnimationRequest& request, const QString& path) {
+  return ProduceFile(path, {}, request.render.scale,
+                     [&request](PendingImageFile& file, const sweeps::RenderPump& pump,
+                                ProgressLine& progress, QString* error) {
+                       const animation::ByteSink out = [&file, error](const std::uint8_t* data,
+                                                                      std::size_t n) {
+                         return file.WriteBytes(reinterpret_cast<const char*>(data),
+                                                static_cast<qint64>(n), error);
+                       };
+                       try {
+                         if (animation::Animate(request, out, pump) != sweeps::SweepEnd::RanOut)
+                           return false;
+                       } catch (const animation::WriteFailed&) {
+                         return false;  // the file's own reason is in *error
+                       } catch (const std::runtime_error& e) {
+                         *error = QString::fromUtf8(e.what());
+                         return false;
+                       }
+                       progress.Note("vornlace: writing the file");
+                       return true;
+                     });
 }
 
 // ---- Options and the mode ----------------------------------------------------------------------
@@ -258,8 +294,24 @@ struct Options {
           .arg(sweeps::kMaxRenderScale),
       QStringLiteral("N"), QStringLiteral("1")};
 
+  QCommandLineOption animate{
+      QStringLiteral("animate"),
+      QStringLiteral("Write the sweep as an animation, one frame per curve: FILE ends in .webp "
+                     "(lossless) or .gif.")};
+  QCommandLineOption fps{
+      QStringLiteral("fps"),
+      QStringLiteral("Frames per second of an animation, 1 to %1.").arg(animation::kMaxFps),
+      QStringLiteral("N"), QStringLiteral("25")};
+  QCommandLineOption hold{QStringLiteral("hold"),
+                          QStringLiteral("Seconds the last frame of an animation stays, 0 to %1.")
+                              .arg(animation::kMaxHoldSeconds),
+                          QStringLiteral("SECONDS"), QStringLiteral("2")};
+  QCommandLineOption every{
+      QStringLiteral("every"),
+      QStringLiteral("One frame per K curves, to shorten an animation; the last is always kept."),
+      QStringLiteral("K"), QStringLiteral("1")};
   [[nodiscard]] QList<QCommandLineOption> All() const {
-    return {help, version, render, output, style1Max, sweepMax, scale};
+    return {help, version, render, output, style1Max, sweepMax, scale, animate, fps, hold, every};
   }
 };
 
@@ -292,7 +344,8 @@ int RunCommands(const QStringList& arguments) {
       "With no options, opens the window. With --render, draws one sweep as its button would\n"
       "in a newly opened window and saves the finished canvas, without needing a display."));
   const Options options;
-  const auto& [help, version, render, output, style1Max, sweepMax, scale] = options;
+  const auto& [help, version, render, output, style1Max, sweepMax, scale, animate, fps, hold,
+               every] = options;
   parser.addOptions(options.All());
   // "-render" as "--render", and Qt's "-platform" named whole in the error, not letter by letter.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -323,7 +376,18 @@ int RunCommands(const QStringList& arguments) {
   if (!parser.isSet(output) || path.isEmpty()) {
     return UsageError(QStringLiteral("--output FILE is missing."));
   }
-  const QByteArray format = ImageFormatFor(path);
+  const bool animated = parser.isSet(animate);
+  for (const QCommandLineOption* option : {&fps, &hold, &every}) {
+    if (!animated && parser.isSet(*option)) {
+      return UsageError(
+          QStringLiteral("--%1 goes with --animate.").arg(option->names().constFirst()));
+    }
+  }
+  const QByteArray format = animated ? AnimationFormatFor(path) : ImageFormatFor(path);
+  if (format.isEmpty() && animated) {
+    return UsageError(
+        QStringLiteral("--animate writes .webp or .gif files, not %1.").arg(Quoted(path)));
+  }
   if (format.isEmpty()) {
     QStringList known;
     for (const QByteArray& f : QImageWriter::supportedImageFormats())
@@ -349,7 +413,42 @@ int RunCommands(const QStringList& arguments) {
         QStringLiteral("a sweep to --max %1 would never end: give a maximum below 2^53.")
             .arg(Quoted(maxText)));
   }
-  return RenderToFile(request, path, format);
+  if (!animated) return RenderToFile(request, path, format);
+
+  animation::AnimationRequest movie{request, animation::Format::WebP, {}, 1};
+  if (format == "gif") movie.format = animation::Format::Gif;
+  bool ok = false;
+  const QString fpsText = parser.value(fps);
+  movie.pacing.fps = fpsText.toInt(&ok);
+  if (!ok || movie.pacing.fps < 1 || movie.pacing.fps > animation::kMaxFps) {
+    return UsageError(QStringLiteral("--fps must be a whole number from 1 to %1, not %2.")
+                          .arg(animation::kMaxFps)
+                          .arg(Quoted(fpsText)));
+  }
+  const QString holdText = parser.value(hold);
+  movie.pacing.holdSeconds = holdText.toDouble(&ok);
+  if (!ok ||
+      !(movie.pacing.holdSeconds >= 0 && movie.pacing.holdSeconds <= animation::kMaxHoldSeconds)) {
+    return UsageError(QStringLiteral("--hold must be a number of seconds from 0 to %1, not %2.")
+                          .arg(animation::kMaxHoldSeconds)
+                          .arg(Quoted(holdText)));
+  }
+  const QString everyText = parser.value(every);
+  movie.every = everyText.toULongLong(&ok);
+  if (!ok || movie.every < 1) {
+    return UsageError(
+        QStringLiteral("--every must be a whole number from 1 up, not %1.").arg(Quoted(everyText)));
+  }
+  if (const std::uint64_t frames = animation::FramesIn(movie); frames > animation::kMaxFrames) {
+    const std::uint64_t curves = sweeps::CurvesInSweep(*request.plan, request.sweepMax);
+    const std::uint64_t enough = (curves + animation::kMaxFrames - 1) / animation::kMaxFrames;
+    return UsageError(QStringLiteral("an animation of %1 frames is too long: at most %2. "
+                                     "--every %3 or more shortens it.")
+                          .arg(frames)
+                          .arg(animation::kMaxFrames)
+                          .arg(enough));
+  }
+  return AnimateToFile(movie, path);
 }
 
 }  // namespace

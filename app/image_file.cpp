@@ -47,6 +47,11 @@ QByteArray ImageFormatFor(const QString& path) {
   return suffix;
 }
 
+QByteArray AnimationFormatFor(const QString& path) {
+  const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+  return suffix == "webp" || suffix == "gif" ? suffix : QByteArray();
+}
+
 QImage ImageViewOf(const turtle::Raster& raster) {
   // Built on const data, the image copies the pixels before anything could change them.
   return QImage(reinterpret_cast<const uchar*>(raster.Bits()), raster.Width(), raster.Height(),
@@ -79,6 +84,12 @@ bool PendingImageFile::Write(const QImage& image, QString* error) {
     file_.cancelWriting();
     return Fail(error, writer.errorString());
   }
+  return true;
+}
+
+bool PendingImageFile::WriteBytes(const char* data, qint64 size, QString* error) {
+  if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
+  if (file_.write(data, size) != size) return Fail(error, file_.errorString());
   return true;
 }
 

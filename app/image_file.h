@@ -17,6 +17,9 @@ namespace app {
 // or an empty array when the extension is missing or no writer handles it. Case-insensitive.
 [[nodiscard]] QByteArray ImageFormatFor(const QString& path);
 
+// "webp" or "gif" when the path's extension names one of the animation formats, else empty.
+[[nodiscard]] QByteArray AnimationFormatFor(const QString& path);
+
 // A copy of the raster's pixels as a Format_RGB32 image, independent of the raster afterwards.
 [[nodiscard]] QImage ImageOf(const turtle::Raster& raster);
 
@@ -37,6 +40,8 @@ class PendingImageFile {
 
   bool Open(QString* error);
   bool Write(const QImage& image, QString* error);
+  // Appends bytes an encoder of the program's own made.
+  bool WriteBytes(const char* data, qint64 size, QString* error);
   bool Commit(QString* error);
 
  private:

@@ -12,10 +12,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStandardPaths>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
 
+#include "app/animation_export.h"
 #include "app/canvas_widget.h"
 #include "app/image_file.h"
 #include "app/qstring_number.h"
@@ -61,8 +66,11 @@ Form1::Form1(QWidget* parent)
       Command4(Place(new QPushButton(QStringLiteral("形式3"), this), "Command4", kCommand4)),
       saveAction_(new QAction(QStringLiteral("画像を保存..."), this)),
       copyAction_(new QAction(QStringLiteral("画像をコピー"), this)),
+      saveAnimationAction_(new QAction(QStringLiteral("アニメーションを保存..."), this)),
       canvasMenu_(new QMenu(this)),
-      turtle_(Picture1->canvas()) {
+      turtle_(Picture1->canvas()),
+      exportProgress_(new QProgressDialog(this)),
+      exportTimer_(new QTimer(this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Form1"));
   resize(kClientSize);
@@ -103,8 +111,26 @@ Form1::Form1(QWidget* parent)
   for (QAction* a : {saveAction_, copyAction_}) {
     a->setShortcutContext(Qt::WindowShortcut);
     addAction(a);
-    canvasMenu_->addAction(a);
   }
+  canvasMenu_->addActions({saveAction_, saveAnimationAction_, copyAction_});
+  // The animation of the last sweep, written while the window goes on.
+  saveAnimationAction_->setObjectName(QStringLiteral("SaveAnimation"));
+  saveAnimationAction_->setEnabled(false);  // until a sweep has read its inputs
+  connect(saveAnimationAction_, &QAction::triggered, this, &Form1::saveAnimation);
+  exportProgress_->setObjectName(QStringLiteral("AnimationProgress"));
+  exportProgress_->setWindowTitle(QStringLiteral("アニメーションを保存"));
+  exportProgress_->setLabelText(QStringLiteral("アニメーションを書き出しています..."));
+  exportProgress_->setCancelButtonText(QStringLiteral("キャンセル"));
+  exportProgress_->setWindowModality(Qt::NonModal);  // the window stays in use meanwhile
+  exportProgress_->setMinimumDuration(0);
+  exportProgress_->setAutoReset(false);
+  exportProgress_->setAutoClose(false);
+  exportProgress_->reset();
+  connect(exportProgress_, &QProgressDialog::canceled, this, [this] {
+    if (export_) export_->Cancel();
+  });
+  exportTimer_->setInterval(100);
+  connect(exportTimer_, &QTimer::timeout, this, &Form1::showProgress);
   connect(saveAction_, &QAction::triggered, this, &Form1::saveImage);
   connect(copyAction_, &QAction::triggered, this, &Form1::copyImage);
   Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -121,6 +147,7 @@ void Form1::sweepFromButton(const sweeps::SweepPlan& plan) {
   // Every sweep reads the second box, once, when it has really started: that names the picture.
   const auto readText2 = [this, &plan] {
     lastSweep_ = &plan;
+    saveAnimationAction_->setEnabled(true);
     return NumberFromQString(Text2->text());
   };
   sweeps::SweepHost host{Picture1->canvas(),
@@ -136,6 +163,32 @@ void Form1::sweepFromButton(const sweeps::SweepPlan& plan) {
   Picture1->presentNow();
 }
 
+Form1::~Form1() = default;
+
+QString Form1::askSavePath(const QString& title, const QString& name, const QString& defaultSuffix,
+                           const QStringList& filters) {
+  if (saveFolder_.isEmpty()) {
+    saveFolder_ = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (saveFolder_.isEmpty()) saveFolder_ = QDir::homePath();
+  }
+  QFileDialog dialog(this, title, saveFolder_);
+  dialog.setObjectName(QStringLiteral("SaveDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(defaultSuffix);
+  dialog.setNameFilters(filters);
+  dialog.selectFile(name);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  const QString path = dialog.selectedFiles().constFirst();
+  saveFolder_ = QFileInfo(path).absolutePath();
+  return path;
+}
+
+void Form1::warnNotSaved(const QString& title, const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
 void Form1::saveImage() {
   // One dialog at a time: while it is open it holds the window's input, and a sweep that asked
   // for it from its event pump waits until it closes.
@@ -144,24 +197,14 @@ void Form1::saveImage() {
 
   // The picture as it stands now, in device pixels, whatever a sweep draws while we ask.
   const QImage image = ImageOf(Picture1->canvas().Image());
-  if (saveFolder_.isEmpty()) {
-    saveFolder_ = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (saveFolder_.isEmpty()) saveFolder_ = QDir::homePath();
-  }
   const QString title = QStringLiteral("画像を保存");
-  QFileDialog dialog(this, title, saveFolder_);
-  dialog.setObjectName(QStringLiteral("SaveImageDialog"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("png"));
-  dialog.setNameFilters(
+  const QString path = askSavePath(
+      title, QString::fromStdString(sweeps::SuggestedImageName(lastSweep_, state_.SweepMaxAngle)),
+      QStringLiteral("png"),
       {QStringLiteral("PNG 画像 (*.png)"),
        QStringLiteral("画像 (*.png *.jpg *.jpeg *.bmp *.ppm *.tif *.tiff *.webp)"),
        QStringLiteral("すべてのファイル (*)")});
-  dialog.selectFile(
-      QString::fromStdString(sweeps::SuggestedImageName(lastSweep_, state_.SweepMaxAngle)));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const QString path = dialog.selectedFiles().constFirst();
-  saveFolder_ = QFileInfo(path).absolutePath();
+  if (path.isEmpty()) return;
 
   const QByteArray format = ImageFormatFor(path);
   QString error;
@@ -175,6 +218,74 @@ void Form1::saveImage() {
                            .arg(QDir::toNativeSeparators(path), error));
 }
 
+void Form1::saveAnimation() {
+  if (saving_ || state_.Closing || export_ || lastSweep_ == nullptr) return;
+  const QScopedValueRollback<bool> saving(saving_, true);
+
+  // The sweep that last read its inputs, with those inputs, on a canvas of its own at the
+  // screen's whole device pixel ratio.
+  animation::AnimationRequest request;
+  request.render.plan = lastSweep_;
+  request.render.style1Max = lastSweep_->readsStyle1Max ? state_.Style1MaxAngle : 0.0;
+  request.render.sweepMax = state_.SweepMaxAngle;
+  request.render.scale =
+      std::clamp(static_cast<int>(std::lround(devicePixelRatioF())), 1, sweeps::kMaxRenderScale);
+  const QString title = QStringLiteral("アニメーションを保存");
+  if (sweeps::SweepNeverEnds(request.render.sweepMax) ||
+      animation::FramesIn(request) > animation::kMaxFrames) {
+    warnNotSaved(title, QStringLiteral("このスイープはアニメーションにするには長すぎます（%1 "
+                                       "コマまで）。表示最大値を小さくしてください。")
+                            .arg(animation::kMaxFrames));
+    return;
+  }
+  QString name =
+      QString::fromStdString(sweeps::SuggestedImageName(lastSweep_, request.render.sweepMax));
+  name.chop(QStringLiteral("png").size());
+  const QString path = askSavePath(title, name + QStringLiteral("webp"), QStringLiteral("webp"),
+                                   {QStringLiteral("WebP アニメーション (*.webp)"),
+                                    QStringLiteral("GIF アニメーション (*.gif)")});
+  if (path.isEmpty() || state_.Closing) return;
+  const QByteArray format = AnimationFormatFor(path);
+  if (format.isEmpty()) {
+    warnNotSaved(title, QStringLiteral("アニメーションを %1 に保存できませんでした。\n%2")
+                            .arg(QDir::toNativeSeparators(path),
+                                 QStringLiteral("WebP か GIF の拡張子を付けてください。")));
+    return;
+  }
+  request.format = format == "gif" ? animation::Format::Gif : animation::Format::WebP;
+
+  export_ = std::make_unique<AnimationExport>(request, path);
+  connect(export_.get(), &AnimationExport::Finished, this, &Form1::animationFinished);
+  exportProgress_->setRange(0, 0);
+  exportProgress_->setValue(0);
+  exportProgress_->show();
+  exportTimer_->start();
+  saveAnimationAction_->setEnabled(false);
+}
+
+void Form1::showProgress() {
+  if (!export_) return;
+  const std::uint64_t total = export_->CurvesTotal();
+  if (total == 0) return;
+  exportProgress_->setRange(0, 1000);
+  exportProgress_->setValue(static_cast<int>(1000 * export_->CurvesDone() / total));
+}
+
+void Form1::animationFinished(bool written, const QString& error) {
+  if (!export_) return;
+  const QString path = export_->Path();
+  // This runs inside the export's own signal: delete it once the signal has returned.
+  export_.release()->deleteLater();
+  exportTimer_->stop();
+  exportProgress_->reset();
+  exportProgress_->hide();
+  saveAnimationAction_->setEnabled(lastSweep_ != nullptr);
+  if (written || error.isEmpty()) return;
+  warnNotSaved(QStringLiteral("アニメーションを保存"),
+               QStringLiteral("アニメーションを %1 に保存できませんでした。\n%2")
+                   .arg(QDir::toNativeSeparators(path), error));
+}
+
 void Form1::copyImage() {
   QGuiApplication::clipboard()->setImage(ImageOf(Picture1->canvas().Image()));
 }
@@ -183,6 +294,10 @@ void Form1::closeEvent(QCloseEvent* e) {
   // A sweep suspended in its event pump sees this at its next check and ends without drawing
   // again; the window object itself lives until the event loop has returned.
   state_.Closing = true;
+  // An animation being written is abandoned, and leaves no file.
+  export_.reset();
+  exportTimer_->stop();
+  exportProgress_->hide();
   e->accept();
 }
 

@@ -7,6 +7,7 @@
 // while a sweep draws.
 
 #include <QWidget>
+#include <memory>
 
 #include "sweeps/sweeps.h"
 #include "turtle/turtle.h"
@@ -15,10 +16,13 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressDialog;
 class QPushButton;
+class QTimer;
 
 namespace app {
 
+class AnimationExport;
 class CanvasWidget;
 
 class Form1 final : public QWidget {
@@ -26,6 +30,7 @@ class Form1 final : public QWidget {
 
  public:
   explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
 
   [[nodiscard]] const sweeps::SweepState& sweepState() const noexcept { return state_; }
   [[nodiscard]] const turtle::Turtle& turtleState() const noexcept { return turtle_; }
@@ -42,6 +47,15 @@ class Form1 final : public QWidget {
   void sweepFromButton(const sweeps::SweepPlan& plan);
   void saveImage();
   void copyImage();
+  void saveAnimation();
+  void animationFinished(bool written, const QString& error);
+  void showProgress();
+  // Asks where to save, offering `name` in the folder saved to last (at first the pictures
+  // folder); empty when the user cancels. Runs the file dialog's own event loop.
+  [[nodiscard]] QString askSavePath(const QString& title, const QString& name,
+                                    const QString& defaultSuffix, const QStringList& filters);
+  // A warning about a file that could not be written, without an event loop of its own.
+  void warnNotSaved(const QString& title, const QString& text);
 
   CanvasWidget* Picture1;
   QPushButton* Command1;
@@ -55,6 +69,7 @@ class Form1 final : public QWidget {
 
   QAction* saveAction_;
   QAction* copyAction_;
+  QAction* saveAnimationAction_;
   QMenu* canvasMenu_;
 
   turtle::Turtle turtle_;
@@ -62,6 +77,10 @@ class Form1 final : public QWidget {
   const sweeps::SweepPlan* lastSweep_ = nullptr;  // the sweep that last read its inputs
   QString saveFolder_;                            // where the last save went, in this run only
   bool saving_ = false;                           // the save dialog (or its message) is open
+  // The animation being written, with its progress; at most one at a time.
+  std::unique_ptr<AnimationExport> export_;
+  QProgressDialog* exportProgress_;
+  QTimer* exportTimer_;
 };
 
 }  // namespace app

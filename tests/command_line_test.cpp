@@ -103,6 +103,9 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndOneLineAndWriteNothing) {
   const QString out = Path(QStringLiteral("fan.png"));
   const QStringList render{QStringLiteral("--render"), QStringLiteral("draw"),
                            QStringLiteral("--output"), out};
+  const QStringList movie{QStringLiteral("--render"), QStringLiteral("draw"),
+                          QStringLiteral("--output"), Path(QStringLiteral("fan.gif")),
+                          QStringLiteral("--animate")};
   const QList<QStringList> cases{
       render + QStringList{QStringLiteral("--bogus")},
       render + QStringList{QStringLiteral("stray")},
@@ -116,6 +119,14 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndOneLineAndWriteNothing) {
       render + QStringList{QStringLiteral("--scale"), QStringLiteral("abc")},
       render + QStringList{QStringLiteral("--max"), QStringLiteral("1e999")},
       render + QStringList{QStringLiteral("--max"), QStringLiteral("9007199254740992")},
+      render + QStringList{QStringLiteral("--animate")},
+      render + QStringList{QStringLiteral("--fps"), QStringLiteral("25")},
+      movie + QStringList{QStringLiteral("--fps"), QStringLiteral("0")},
+      movie + QStringList{QStringLiteral("--fps"), QStringLiteral("61")},
+      movie + QStringList{QStringLiteral("--hold"), QStringLiteral("60.5")},
+      movie + QStringList{QStringLiteral("--hold"), QStringLiteral("-1")},
+      movie + QStringList{QStringLiteral("--every"), QStringLiteral("0")},
+      movie + QStringList{QStringLiteral("--max"), QStringLiteral("100000")},  // 100,002 frames
   };
   for (const QStringList& args : cases) {
     const Outcome o = RunVornlace(args);
@@ -174,6 +185,35 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
   }
 }
 
+// The ends of the animation options' ranges are taken; the files are read back in the tests of
+// the encoders.
+TEST_F(CommandLineTest, AnimationsTakeTheEndsOfTheirRanges) {
+  struct Case {
+    const char* file;
+    const char* fps;
+    const char* hold;
+    const char* every;
+    QByteArray magic;
+  } cases[] = {{"slow.gif", "1", "0", "1", "GIF89a"}, {"fast.webp", "60", "60", "2", "RIFF"}};
+  for (const Case& c : cases) {
+    const QString path = Path(QLatin1String(c.file));
+    const Outcome o =
+        RunVornlace({QStringLiteral("--render"), QStringLiteral("style3"), QStringLiteral("--max"),
+                     QStringLiteral("2"), QStringLiteral("--animate"), QStringLiteral("--output"),
+                     path, QStringLiteral("--fps"), QLatin1String(c.fps), QStringLiteral("--hold"),
+                     QLatin1String(c.hold), QStringLiteral("--every"), QLatin1String(c.every)});
+    ASSERT_EQ(o.status, 0) << c.file << ": " << o.err.toStdString();
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(c.magic.size()), c.magic) << c.file;
+  }
+  const Outcome tooLong =
+      RunVornlace({QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--max"),
+                   QStringLiteral("250000"), QStringLiteral("--animate"),
+                   QStringLiteral("--output"), Path(QStringLiteral("long.gif"))});
+  EXPECT_TRUE(tooLong.err.contains(QLatin1String("--every 3"))) << tooLong.err.toStdString();
+}
+
 TEST_F(CommandLineTest, UnwritableTargetsFailWithOneLineNamingThemAndLeaveNothing) {
   QFile plain(Path(QStringLiteral("plain.txt")));
   ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
@@ -182,9 +222,11 @@ TEST_F(CommandLineTest, UnwritableTargetsFailWithOneLineNamingThemAndLeaveNothin
   const QStringList before = Entries();
   for (const QString& target :
        {Path(QStringLiteral("plain.txt/out.png")), Path(QStringLiteral("missing/out.png")),
-        Path(QStringLiteral("folder.png"))}) {
-    const Outcome o = RunVornlace(
-        {QStringLiteral("--render"), QStringLiteral("style3"), QStringLiteral("--output"), target});
+        Path(QStringLiteral("folder.png")), Path(QStringLiteral("missing/out.gif"))}) {
+    QStringList args{QStringLiteral("--render"), QStringLiteral("style3"),
+                     QStringLiteral("--output"), target};
+    if (target.endsWith(QLatin1String(".gif"))) args << QStringLiteral("--animate");
+    const Outcome o = RunVornlace(args);
     EXPECT_EQ(o.status, 1) << target.toStdString();
     ASSERT_EQ(o.ErrLines().size(), 1) << o.err.toStdString();
     EXPECT_TRUE(o.err.contains(QDir::toNativeSeparators(target))) << o.err.toStdString();

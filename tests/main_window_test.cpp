@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -333,6 +334,55 @@ TEST_F(MainWindowTest, SaveWritesThePictureAsDrawnAndReportsAFailure) {
   EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/missing/after.png")));
 }
 
+// The animation of the last sweep, written off the window's thread; closing the window abandons
+// one in progress without leaving a file, finished or temporary.
+TEST_F(MainWindowTest, SaveAnimationWritesTheLastSweepAndClosingLeavesNoFile) {
+  const QTemporaryDir temporary;
+  ASSERT_TRUE(temporary.isValid());
+  const QDir folder(temporary.path());
+  auto* action = window.findChild<QAction*>(QStringLiteral("SaveAnimation"));
+  ASSERT_NE(action, nullptr);
+  EXPECT_FALSE(action->isEnabled());  // no sweep has read its inputs yet
+  QString offered;
+  const auto saveAs = [&](const QString& name) {
+    QTimer::singleShot(0, &window, [&, name] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+      dialog->selectFile(folder.filePath(name));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    action->trigger();
+  };
+  type("Text2", QStringLiteral("2"));
+  click("Command2");
+  type("Text2", QStringLiteral("90"));  // edited after the sweep: the sweep's own 2 counts
+  saveAs(QStringLiteral("short.gif"));
+  EXPECT_EQ(offered, QStringLiteral("vornlace-style2-2.webp"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return action->isEnabled(); }, 20000));
+  QFile gif(folder.filePath(QStringLiteral("short.gif")));
+  ASSERT_TRUE(gif.open(QIODevice::ReadOnly));
+  EXPECT_EQ(gif.read(6), QByteArray("GIF89a"));
+
+  // Cancelled from its progress dialog once under way, and abandoned by closing the window.
+  type("Text2", QStringLiteral("180"));
+  click("Command2");
+  auto* progress = window.findChild<QProgressDialog*>(QStringLiteral("AnimationProgress"));
+  ASSERT_NE(progress, nullptr);
+  for (const bool byClosing : {false, true}) {
+    saveAs(byClosing ? QStringLiteral("closed.webp") : QStringLiteral("cancelled.webp"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return progress->value() > 0; }, 20000));
+    if (byClosing) {
+      window.close();
+    } else {
+      QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return action->isEnabled(); }, 20000));
+    }
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(folder.entryList(QDir::Files), QStringList{QStringLiteral("short.gif")});
+  }
+}
+
 // Copy from the canvas's menu, and with the standard key; in a text box the key copies text.
 TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy) {
   window.activateWindow();
@@ -350,8 +400,10 @@ TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy)
   auto* menu = window.findChild<QMenu*>();
   ASSERT_NE(menu, nullptr);
   EXPECT_TRUE(menu->isVisible());
-  ASSERT_EQ(menu->actions().size(), 2);
-  menu->actions()[1]->trigger();
+  ASSERT_EQ(menu->actions().size(), 3);
+  for (QAction* a : menu->actions()) {
+    if (a->objectName() == QLatin1String("CopyImage")) a->trigger();
+  }
   menu->hide();
   const turtle::Raster& raster = canvas()->canvas().Image();
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
