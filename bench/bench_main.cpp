@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "animation_bench.h"
 #include "drawing_only.h"
 #include "machine.h"
 #include "render_bench.h"
@@ -95,11 +96,13 @@ int main(int argc, char** argv) {
       options.window ? bench::MeasureWindowSweep(windowSweep, options.reps, checks)
                      : bench::WindowSkipped("skipped (--no-window)");
   const std::vector<bench::RenderTiming> renders = bench::TimeRenders(options.reps);
+  const std::vector<bench::AnimationTiming> animations = bench::TimeAnimations(options.reps);
 
   std::vector<bench::Row> rows;
   Append(rows, bench::DrawingOnlyRows(drawing));
   Append(rows, bench::WindowRows(window, options.smoke));
   Append(rows, bench::RenderRows(renders));
+  Append(rows, bench::AnimationRows(animations));
   std::stable_sort(rows.begin(), rows.end(),
                    [](const bench::Row& a, const bench::Row& b) { return a.group < b.group; });
   std::printf("\n");
@@ -113,6 +116,7 @@ int main(int argc, char** argv) {
   std::vector<bench::Target> targets;
   Append(targets, bench::DrawingOnlyTargets(drawing));
   Append(targets, bench::WindowTargets(window));
+  Append(targets, bench::AnimationTargets(animations));
   bench::PrintTargets(targets);
 
   if (!checks.AllSame()) {
