@@ -45,7 +45,9 @@ trap cleanup EXIT
 trap 'exit 1' HUP INT TERM
 
 echo "-- apt-get install $deb"
-if ! "${apt_get[@]}" install "$deb" >"$work/apt.log" 2>&1; then
+# The dependencies come from the archive: read its lists again once if they are stale or missing.
+if ! "${apt_get[@]}" install "$deb" >"$work/apt.log" 2>&1 \
+  && ! { "${apt_get[@]}" update && "${apt_get[@]}" install "$deb"; } >"$work/apt.log" 2>&1; then
   cat "$work/apt.log" >&2
   echo "FAIL: apt-get install failed" >&2
   exit 1
@@ -89,7 +91,7 @@ while IFS= read -r path; do
   size=${path#/usr/share/icons/hicolor/}
   size=${size%%/*}
   [[ $(file -b "$path") == "PNG image data, ${size/x/ x },"* ]] || fail "$path is not a $size PNG"
-done < <(grep -E "^/usr/share/icons/hicolor/[0-9]+x[0-9]+/apps/${icon:-?}\.png$" "$work/files")
+done < <(grep -E "^/usr/share/icons/hicolor/[0-9]+x[0-9]+/apps/$icon\.png$" "$work/files")
 ((icons > 0)) || fail "no hicolor icon named '$icon', as the desktop entry wants"
 echo "installed vornlace $version: $(wc -l <"$work/files") paths, $icons icons, --render wrote a PNG"
 
