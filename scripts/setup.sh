@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vornlace needs, only those that are missing, and says nothing
-# when everything is already there. Usage: scripts/setup.sh run|test
+# when everything is already there. Usage: scripts/setup.sh run|test|package
 set -euo pipefail
 
 run_packages=(g++ cmake ninja-build qt6-base-dev qt6-wayland libgtest-dev fonts-ipafont-gothic
               python3)
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
                weston clang libclang-rt-14-dev clang-format-14)
+# Building the Debian package: the man page, dependencies from the binary, the package check.
+package_packages=(help2man dpkg-dev file binutils xz-utils lintian)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  package) wanted=("${run_packages[@]}" "${package_packages[@]}") ;;
+  *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 
 missing=()
