@@ -3,8 +3,8 @@
 # when everything is already there. Usage: scripts/setup.sh run|test|package
 set -euo pipefail
 
-run_packages=(g++ cmake ninja-build qt6-base-dev qt6-wayland libgtest-dev fonts-ipafont-gothic
-              python3)
+run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland libwebp-dev libgif-dev
+              libgtest-dev fonts-ipafont-gothic python3)
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
                weston clang libclang-rt-14-dev clang-format-14)
 # Building the Debian package: the man page, dependencies from the binary, the package check.
