@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vornlace needs, only those that are missing, and says nothing
-# when everything is already there. Usage: scripts/setup.sh run|test
+# when everything is already there. Usage: scripts/setup.sh run|test|web
 set -euo pipefail
 
 run_packages=(g++ cmake ninja-build qt6-base-dev qt6-wayland libgtest-dev fonts-ipafont-gothic
               python3)
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
                weston clang libclang-rt-14-dev clang-format-14)
+web_packages=(cmake ninja-build emscripten python3)
+browser_test_packages=(chromium chromium-driver python3-selenium)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
-  test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  test) wanted=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}"
+              "${browser_test_packages[@]}") ;;
+  web) wanted=("${web_packages[@]}") ;;
+  *) echo "usage: $0 run|test|web" >&2; exit 2 ;;
 esac
 
 missing=()
