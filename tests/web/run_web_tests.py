@@ -211,8 +211,19 @@ class Suite:
             for (let i = 0; i < 1000; i += 1) buttons[i % 3].click();
             return window.vornlace.core._vl_running();""")
         check(depth == 32, f"{depth} sweeps running after the storm, not the bound of 32")
-        page.click("Command3")
-        page.wait_idle(limit=2)
+        # As on the desktop, one stop ends them all at once: by the next frame, not one a frame.
+        frames = page.driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            const picture = document.getElementById('Picture1');
+            let frames = 0;
+            const count = () => {
+              frames += 1;
+              if (picture.ariaBusy === 'true' && frames < 100) requestAnimationFrame(count);
+              else done(frames);
+            };
+            document.getElementById('Command3').click();
+            requestAnimationFrame(count);""")
+        check(frames <= 2, f"the stop took {frames} frames to end the sweeps")
         self.sweep_matches_render("Command4", "60", "0")
 
     def save(self) -> None:
