@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vornlace needs, only those that are missing, and says nothing
-# when everything is already there. Usage: scripts/setup.sh run|test|package
+# when everything is already there. Usage: scripts/setup.sh run|test|package|web
 set -euo pipefail
 
 run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland libwebp-dev libgif-dev
@@ -9,12 +9,16 @@ test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-u
                weston clang libclang-rt-14-dev clang-format-14)
 # Building the Debian package: the man page, dependencies from the binary, the package check.
 package_packages=(help2man dpkg-dev file binutils xz-utils lintian)
+web_packages=(cmake ninja-build emscripten python3)
+browser_test_packages=(chromium chromium-driver python3-selenium)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
-  test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
+  test) wanted=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}"
+              "${browser_test_packages[@]}") ;;
   package) wanted=("${run_packages[@]}" "${package_packages[@]}") ;;
-  *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
+  web) wanted=("${web_packages[@]}") ;;
+  *) echo "usage: $0 run|test|package|web" >&2; exit 2 ;;
 esac
 
 missing=()

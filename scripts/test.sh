@@ -6,3 +6,7 @@ scripts/setup.sh test
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 ctest --preset ci -j "$(nproc)"
+# The web page: the core built with emscripten, its pictures checked in headless Chromium
+# against the renders of the build above.
+scripts/web.sh --build-only
+/usr/bin/python3 tests/web/run_web_tests.py --site build/web/site --vornlace build/ci/vornlace

@@ -1,0 +1,170 @@
+#!/usr/bin/python3
+"""Web benchmark: the default style-2 sweep on the page in headless Chromium, beside the native
+drawing-only time of the same sweep measured in the same run by vornlace_bench.
+
+    /usr/bin/python3 tests/web/bench_web.py [--reps N] [--smoke]
+        [--site build/web/site] [--bench build/ci/bench/vornlace_bench]
+
+Rows: the page's drawing alone (the core stepped in one go, nothing presented); the whole
+sweep from the click until aria-busy falls, with its presents and the longest interval between
+two of them; how soon the page is ready for a click after loading from 127.0.0.1; what it
+transfers. Medians of N repetitions, each in a freshly loaded page whose core has been warmed
+by one unmeasured sweep. Then the targets. Exits non-zero only when something could not be
+measured at all, never on speed.
+"""
+
+from __future__ import annotations
+
+import argparse
+import os
+import re
+import statistics
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import browser  # noqa: E402  (next to this file)
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+
+NATIVE_ROW = re.compile(r"program \(Canvas, Turtle, RunSweep\)\s+Style 2\s+[\d,]+\s+\d+\s+([\d.]+)")
+
+# The core's drawing alone: the default style-2 sweep started and stepped to its end at once.
+DRAWING_ALONE = """
+    const core = window.vornlace.core;
+    const at = core._vl_text(2, 2) >> 1;
+    core.HEAPU16[at] = 57; core.HEAPU16[at + 1] = 48;  // "90"
+    const started = performance.now();
+    core._vl_start(1);
+    while (core._vl_step() > 0) {}
+    return (performance.now() - started) / 1000;"""
+
+# The whole sweep as a user sees it: from the click until aria-busy falls.
+WHOLE_SWEEP = """
+    const done = arguments[arguments.length - 1];
+    const picture = document.getElementById('Picture1');
+    document.getElementById('Text2').value = '90';
+    let started = 0;
+    new MutationObserver((changes, observer) => {
+      if (picture.ariaBusy !== 'false') return;
+      observer.disconnect();
+      const run = window.vornlace.lastRun;
+      done([(performance.now() - started) / 1000, run.presents, run.longestPresentGapMs / 1000]);
+    }).observe(picture, {attributes: true, attributeFilter: ['aria-busy']});
+    started = performance.now();
+    document.getElementById('Command2').click();"""
+
+TRANSFERRED = """
+    const entries = performance.getEntriesByType('navigation')
+        .concat(performance.getEntriesByType('resource'));
+    return entries.map((e) => [e.name.split('/').pop() || 'index.html', e.encodedBodySize]);"""
+
+
+def native_seconds(bench: str, reps: int) -> float:
+    out = subprocess.run([bench, "--no-window", "--reps", str(reps)], check=True, text=True,
+                         capture_output=True, timeout=900,
+                         env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
+    match = NATIVE_ROW.search(out)
+    if match is None:
+        raise RuntimeError("vornlace_bench printed no style-2 row for the program")
+    return float(match.group(1))
+
+
+def measure_page(site: browser.Site, ratio: int, reps: int) -> dict:
+    page = browser.Browser(ratio)
+    figures = {"drawing": [], "whole": [], "presents": [], "gap": [], "ready": []}
+    try:
+        page.driver.set_script_timeout(120)
+        transferred = None
+        for _ in range(reps):
+            page.open(site.url)
+            if transferred is None:  # the first load, before anything is cached
+                transferred = page.js(TRANSFERRED)
+            figures["ready"].append(page.js("return window.vornlace.readyAt;") / 1000)
+            page.js("document.getElementById('Command2').click();")  # warms the core
+            page.wait_idle()
+            figures["drawing"].append(page.js(DRAWING_ALONE))
+            whole, presents, gap = page.driver.execute_async_script(WHOLE_SWEEP)
+            figures["whole"].append(whole)
+            figures["presents"].append(presents)
+            figures["gap"].append(gap)
+    finally:
+        page.close()
+    medians = {key: statistics.median(values) for key, values in figures.items()}
+    medians["worst gap"] = max(figures["gap"])
+    medians["transferred"] = transferred
+    return medians
+
+
+def verdict(met: bool) -> str:
+    return "MET    " if met else "NOT MET"
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--reps", type=int, default=5)
+    parser.add_argument("--smoke", action="store_true", help="one repetition")
+    parser.add_argument("--site", default=os.path.join(ROOT, "build", "web", "site"))
+    parser.add_argument("--bench", default=os.path.join(ROOT, "build", "ci", "bench",
+                                                        "vornlace_bench"))
+    args = parser.parse_args()
+    reps = 1 if args.smoke else max(1, args.reps)
+
+    chromium = subprocess.run([browser.CHROMIUM, "--version"], text=True,
+                              capture_output=True).stdout.strip()
+    print(f"web benchmark: {reps} repetition{'s' if reps != 1 else ''}, {chromium}, headless")
+    native = native_seconds(args.bench, reps)
+    site = browser.Site(args.site)
+    try:
+        pages = {ratio: measure_page(site, ratio, reps) for ratio in (1, 2)}
+    finally:
+        site.close()
+
+    one = pages[1]
+    rows = [("native drawing only (vornlace_bench)", 1, native, "1.00 (reference)")]
+    for ratio, p in pages.items():
+        rows += [
+            ("page: drawing alone, no presents", ratio, p["drawing"],
+             f"{p['drawing'] / native:.2f}x native"),
+            ("page: whole sweep, click to aria-busy false", ratio, p["whole"],
+             f"{p['whole'] / p['drawing']:.2f}x the page's drawing, {p['presents']:.0f} presents"),
+            ("page: longest interval between presents", ratio, p["gap"],
+             f"worst of the runs {p['worst gap'] * 1000:.1f} ms"),
+            ("page: ready for a click after loading", ratio, p["ready"], "from navigation start"),
+        ]
+    # The browser fetches one of the icons, which resource timing lists only if it came in time;
+    # count all of them instead.
+    icons = sum(os.path.getsize(os.path.join(args.site, name)) for name in os.listdir(args.site)
+                if name.endswith(".png"))
+    pages = [(name, size) for name, size in one["transferred"] if not name.endswith(".png")]
+    weight = sum(size for _, size in pages) + icons
+    files = ", ".join(f"{name} {size:,}" for name, size in pages) + f", icons {icons:,}"
+    print()
+    print(f"{'part':46} {'ratio':>5} {'median s':>9}  note")
+    print("-" * 100)
+    for part, ratio, seconds, note in rows:
+        print(f"{part:46} {ratio:>5} {seconds:9.4f}  {note}")
+    print(f"{'page weight, everything transferred':46} {'':>5} {weight / 1000:7.1f} KB  {files}")
+    print("-" * 100)
+    print("style 2 with the default boxes (91 curves of 78,125 segments and the closing curve); "
+          "medians")
+    print()
+    print("targets (ratio 1):")
+    targets = [
+        ("page drawing alone <= 2.5x native drawing only", one["drawing"] <= 2.5 * native,
+         f"{one['drawing'] / native:.2f}x"),
+        ("whole sweep <= 1.3x the page's drawing alone", one["whole"] <= 1.3 * one["drawing"],
+         f"{one['whole'] / one['drawing']:.2f}x"),
+        ("longest interval between presents < 1/30 s", one["gap"] < 1 / 30,
+         f"{one['gap'] * 1000:.1f} ms"),
+        ("ready for a click within 1 s of loading", one["ready"] <= 1.0,
+         f"{one['ready'] * 1000:.0f} ms"),
+        ("everything transferred <= 300 KB", weight <= 300_000, f"{weight / 1000:.1f} KB"),
+    ]
+    for what, met, figure in targets:
+        print(f"  {verdict(met)}  {what:50} {figure}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

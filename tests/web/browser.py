@@ -1,0 +1,174 @@
+"""The web page in a real browser, for the browser tests and the web benchmark.
+
+Serves a built site (build/web/site) on 127.0.0.1 from a thread, starts Debian's Chromium
+headless through chromedriver with a fresh profile and every background service off (the
+machine may have no network), and reads the page the way its users and screen readers do: by
+the control names, aria-busy on Picture1 and the canvas's own pixels. Needs /usr/bin/python3
+with Debian's python3-selenium, and the chromium and chromium-driver packages.
+"""
+
+from __future__ import annotations
+
+import base64
+import functools
+import http.server
+import os
+import shutil
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+CHROMIUM = "/usr/bin/chromium"
+CHROMEDRIVER = "/usr/bin/chromedriver"
+
+# Flags that keep a headless Chromium from reaching out: no sync, no component or safe-browsing
+# updates, no QUIC probes, no first-run pages.
+QUIET_FLAGS = [
+    "--headless",
+    "--disable-gpu",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+    "--disable-default-apps",
+    "--disable-extensions",
+    "--no-first-run",
+    "--no-default-browser-check",
+    "--disable-quic",
+    "--disable-dev-shm-usage",
+    "--window-size=1000,700",
+]
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args) -> None:  # the suite reports, not the server
+        pass
+
+
+class Site:
+    """The site's folder served over HTTP on 127.0.0.1 at a free port, until close()."""
+
+    def __init__(self, folder: str):
+        handler = functools.partial(QuietHandler, directory=folder)
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.url = f"http://127.0.0.1:{self.server.server_address[1]}/"
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def close(self) -> None:
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class Browser:
+    """One headless Chromium at a device pixel ratio, with its console log kept."""
+
+    def __init__(self, ratio: float = 1.0):
+        self.profile = tempfile.mkdtemp(prefix="vornlace-chromium-")
+        options = webdriver.ChromeOptions()
+        options.binary_location = CHROMIUM
+        for flag in QUIET_FLAGS:
+            options.add_argument(flag)
+        options.add_argument(f"--user-data-dir={self.profile}")
+        options.add_argument(f"--force-device-scale-factor={ratio:g}")
+        if os.geteuid() == 0:
+            options.add_argument("--no-sandbox")  # Chromium's sandbox refuses to run as root
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        try:
+            self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        except Exception:
+            shutil.rmtree(self.profile, ignore_errors=True)
+            raise
+        self.console: list[dict] = []
+
+    def close(self) -> None:
+        try:
+            self.driver.quit()
+        finally:
+            shutil.rmtree(self.profile, ignore_errors=True)
+
+    def js(self, script: str, *args):
+        return self.driver.execute_script(script, *args)
+
+    def open(self, url: str, limit: float = 10.0) -> None:
+        """Loads the page and waits until its core is ready for clicks."""
+        self.driver.get(url)
+        self.wait_for("document.getElementById('Form1').dataset.ready === 'true'", limit,
+                      "the page was not ready")
+
+    def wait_for(self, condition: str, limit: float, what: str) -> None:
+        deadline = time.monotonic() + limit
+        while not self.js(f"return Boolean({condition});"):
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"{what} within {limit:g} s")
+            time.sleep(0.02)
+
+    def busy(self) -> bool:
+        return self.js("return document.getElementById('Picture1').ariaBusy === 'true';")
+
+    def wait_idle(self, limit: float = 60.0) -> None:
+        self.wait_for("document.getElementById('Picture1').ariaBusy === 'false'", limit,
+                      "aria-busy did not fall")
+
+    def set_box(self, name: str, text: str) -> None:
+        self.js("const box = document.getElementById(arguments[0]); box.value = arguments[1];"
+                "box.dispatchEvent(new Event('input', {bubbles: true}));", name, text)
+
+    def click(self, name: str) -> None:
+        self.driver.find_element("id", name).click()
+
+    def canvas_size(self) -> tuple[int, int]:
+        return tuple(self.js("const c = document.getElementById('Picture1');"
+                             "return [c.width, c.height];"))
+
+    def canvas_rgb(self) -> tuple[int, int, bytes]:
+        """The canvas's backing store as width, height and R, G, B bytes, row by row."""
+        width, height, data = self.js("""
+            const c = document.getElementById('Picture1');
+            const rgba = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+            const rgb = new Uint8Array(c.width * c.height * 3);
+            for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) {
+              rgb[j] = rgba[i]; rgb[j + 1] = rgba[i + 1]; rgb[j + 2] = rgba[i + 2];
+            }
+            let text = '';
+            for (let i = 0; i < rgb.length; i += 0x8000) {
+              text += String.fromCharCode.apply(null, rgb.subarray(i, i + 0x8000));
+            }
+            return [c.width, c.height, btoa(text)];""")
+        return width, height, base64.b64decode(data)
+
+    def take_console(self) -> list[dict]:
+        """The console messages since the last call."""
+        self.console += self.driver.get_log("browser")
+        taken, self.console = self.console, []
+        return taken
+
+
+def read_ppm(path: str) -> tuple[int, int, bytes]:
+    """A binary PPM (P6, maxval 255) as width, height and its RGB bytes."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fields = []
+    at = 0
+    while len(fields) < 4:
+        while data[at:at + 1].isspace():
+            at += 1
+        if data[at:at + 1] == b"#":
+            at = data.index(b"\n", at)
+            continue
+        start = at
+        while not data[at:at + 1].isspace():
+            at += 1
+        fields.append(data[start:at])
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise ValueError(f"{path}: not a binary PPM with maxval 255")
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[at + 1:at + 1 + width * height * 3]
+
+
+def write_ppm(path: str, width: int, height: int, rgb: bytes) -> None:
+    with open(path, "wb") as f:
+        f.write(b"P6\n%d %d\n255\n" % (width, height))
+        f.write(rgb)

@@ -1,0 +1,120 @@
+#include "web/page.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "sweeps/sweeps.h"
+
+namespace {
+
+constexpr turtle::ColorValue kGrey = turtle::PackColor(239, 239, 239);
+
+// How many pixels of the page's RGBA image differ from its raster, converted by hand.
+int RgbaMismatches(const web::Page& page, const turtle::Raster& raster) {
+  int mismatches = 0;
+  const std::uint8_t* rgba = page.Rgba();
+  for (int y = 0; y < raster.Height(); ++y) {
+    for (int x = 0; x < raster.Width(); ++x) {
+      const std::uint32_t p = raster.Pixel(x, y);
+      const std::uint8_t* q = rgba + 4 * (static_cast<std::size_t>(y) * raster.Width() + x);
+      mismatches += q[0] != ((p >> 16) & 0xff) || q[1] != ((p >> 8) & 0xff) || q[2] != (p & 0xff) ||
+                    q[3] != 0xff;
+    }
+  }
+  return mismatches;
+}
+
+// The raster the page draws on, rebuilt by running the same steps on a canvas of its own: the
+// page keeps its canvas to itself.
+struct Twin {
+  turtle::Canvas canvas;
+  turtle::Turtle turtle{canvas};
+  sweeps::SweepState state;
+  sweeps::SweepStack stack{{canvas, turtle, state, [] { return 60.0; }, [] { return 3.0; }, {}}};
+  Twin(int width, int height) : canvas(width, height, kGrey) {}
+};
+
+TEST(WebPageTest, ChangedPixelsReachTheImageWithRedFirst) {
+  web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
+  Twin twin(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
+  page.Text(2) = u"3";
+  const turtle::PixelRect whole{0, 0, sweeps::kCanvasWidth, sweeps::kCanvasHeight};
+  EXPECT_EQ(page.TakeChanged(), whole);  // the first present shows the background
+  EXPECT_EQ(RgbaMismatches(page, twin.canvas.Image()), 0);
+
+  // Cls, then a curve whose refresh points take the changed area before the present does.
+  ASSERT_TRUE(page.Start(sweeps::kStyle2Sweep));
+  ASSERT_TRUE(twin.stack.Start(sweeps::kStyle2Sweep));
+  page.Step();
+  twin.stack.Step();
+  EXPECT_EQ(page.TakeChanged(), whole);
+  EXPECT_EQ(RgbaMismatches(page, twin.canvas.Image()), 0);
+  EXPECT_TRUE(page.TakeChanged().Empty());
+
+  // One more curve: a part of the canvas, and only what it covers is brought up to date.
+  page.Step();
+  twin.stack.Step();
+  const turtle::PixelRect changed = page.TakeChanged();
+  EXPECT_FALSE(changed.Empty());
+  EXPECT_LT(changed.Width() * changed.Height(), whole.Width() * whole.Height());
+  EXPECT_EQ(RgbaMismatches(page, twin.canvas.Image()), 0);
+}
+
+TEST(WebPageTest, ResizeKeepsThePictureWithinBoundsAndShowsItWhole) {
+  struct Case {
+    int width, height, expectedWidth, expectedHeight;
+  } cases[] = {
+      {1146, 826, 1146, 826},
+      {0, -3, 1, 1},
+      {web::kMaxRasterWidth + 1, 2, web::kMaxRasterWidth, 2},
+      {3, web::kMaxRasterHeight + 1, 3, web::kMaxRasterHeight},
+  };
+  for (const Case& c : cases) {
+    web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
+    Twin twin(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
+    page.Text(2) = u"3";
+    page.Start(sweeps::kStyle3Sweep);
+    twin.stack.Start(sweeps::kStyle3Sweep);
+    page.Step();
+    twin.stack.Step();
+    page.TakeChanged();
+    page.Resize(c.width, c.height);
+    twin.canvas.Resize(c.expectedWidth, c.expectedHeight);
+    EXPECT_EQ(page.Width(), c.expectedWidth) << c.width;
+    EXPECT_EQ(page.Height(), c.expectedHeight) << c.height;
+    EXPECT_EQ(page.TakeChanged(), (turtle::PixelRect{0, 0, c.expectedWidth, c.expectedHeight}));
+    EXPECT_EQ(RgbaMismatches(page, twin.canvas.Image()), 0) << c.width;
+  }
+}
+
+TEST(WebPageTest, PressesNestUpToTheBoundAndOneStopEndsThemAll) {
+  web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
+  page.Text(2) = u"１e999";  // never ends by itself
+  for (int i = 0; i < sweeps::kMaxRunningSweeps; ++i) ASSERT_TRUE(page.Start(sweeps::kDrawSweep));
+  page.Text(2) = u"90";
+  EXPECT_FALSE(page.Start(sweeps::kStyle2Sweep));
+  EXPECT_EQ(page.RunningSweeps(), sweeps::kMaxRunningSweeps);
+  // The refused press neither reads the box nor names the picture.
+  EXPECT_EQ(page.SuggestedName(), "vornlace-draw-inf.png");
+
+  page.Step();
+  page.Stop();
+  EXPECT_TRUE(page.Stopping());
+  for (int i = 0; i < sweeps::kMaxRunningSweeps; ++i) page.Step();
+  EXPECT_EQ(page.RunningSweeps(), 0);
+}
+
+TEST(WebPageTest, PictureIsNamedAfterTheLastSweepThatStarted) {
+  web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
+  EXPECT_EQ(page.SuggestedName(), "vornlace.png");
+  page.Text(2) = u"－５";  // no pass: drawn and ended at once, still the last sweep
+  EXPECT_TRUE(page.Start(sweeps::kStyle2Sweep));
+  EXPECT_EQ(page.RunningSweeps(), 0);
+  EXPECT_EQ(page.SuggestedName(), "vornlace-style2--5.png");
+  page.Text(2) = u"４．５度";
+  page.Start(sweeps::kStyle3Sweep);
+  EXPECT_EQ(page.SuggestedName(), "vornlace-style3-4.5.png");
+}
+
+}  // namespace
