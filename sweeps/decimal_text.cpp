@@ -36,7 +36,8 @@ Digits Neighbour(Digits d, int direction) {
     d.digits[static_cast<std::size_t>(i--)] = wrapTo;
   }
   if (i >= 0) {
-    d.digits[static_cast<std::size_t>(i)] = static_cast<char>(d.digits[static_cast<std::size_t>(i)] + direction);
+    d.digits[static_cast<std::size_t>(i)] =
+        static_cast<char>(d.digits[static_cast<std::size_t>(i)] + direction);
   }
   if (direction > 0 && i < 0) {  // 9.99 + 1 → 10.00: one more place
     d.digits.insert(d.digits.begin(), '1');

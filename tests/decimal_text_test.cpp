@@ -24,9 +24,9 @@ std::uint64_t Bits(double v) { return turtle::BitCastByCopy<std::uint64_t>(v); }
 
 TEST(DecimalTextTest, PortableShortestDecimalSpellsWhatToCharsSpells) {
   const double inf = std::numeric_limits<double>::infinity();
-  for (const double v : {90.0, 90.5, -5.0, 0.1, 1200.0, 1e16, 1e22, 1e-5, 123456789012345680000.0,
-                         5e-324, 1.7976931348623157e308, 0.0, -0.0, inf, -inf,
-                         std::numeric_limits<double>::quiet_NaN()}) {
+  for (const double v :
+       {90.0, 90.5, -5.0, 0.1, 1200.0, 1e16, 1e22, 1e-5, 123456789012345680000.0, 5e-324,
+        1.7976931348623157e308, 0.0, -0.0, inf, -inf, std::numeric_limits<double>::quiet_NaN()}) {
     EXPECT_EQ(sweeps::ShortestDecimalPortable(v), LibraryShortest(v)) << LibraryShortest(v);
   }
   // Powers of two have lopsided rounding intervals; random bit patterns cover the rest.
