@@ -4,9 +4,10 @@
 set -euo pipefail
 
 run_packages=(g++ cmake ninja-build qt6-base-dev qt6-wayland libgtest-dev fonts-ipafont-gothic
-              python3)
+              python3 qt6-translations-l10n)
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
-               weston clang libclang-rt-14-dev clang-format-14)
+               weston clang libclang-rt-14-dev clang-format-14
+               at-spi2-core dbus-daemon dbus-bin python3-pyatspi)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
