@@ -398,26 +398,6 @@ TEST_F(MainWindowTest, SaveRefusesInJapaneseAndLeavesTheTargetAlone) {
 }
 #endif
 
-// Reasons the system gives in English get a Japanese sentence before them; others pass as they are.
-TEST(JapaneseTextsTest, FileErrorsTheSystemGivesInEnglishGetAJapaneseSentence) {
-  const struct {
-    int error;
-    QString sentence;
-  } cases[] = {
-      {ENOSPC, QStringLiteral("ディスクに空きがありません。")},
-      {EROFS, QStringLiteral("読み取り専用のファイルシステムには保存できません。")},
-      {ENAMETOOLONG, QStringLiteral("ファイル名が長すぎます。")},
-      {ENOTDIR, QStringLiteral("保存先のパスの途中にフォルダーではないものがあります。")},
-      {EACCES, QString()},
-  };
-  for (const auto& c : cases) {
-    const QString reason = QString::fromLocal8Bit(std::strerror(c.error));
-    const QString expected =
-        c.sentence.isEmpty() ? reason : c.sentence + QStringLiteral("（%1）").arg(reason);
-    EXPECT_EQ(app::FileErrorInJapanese(reason), expected) << c.error;
-  }
-}
-
 // Qt's own texts are Japanese: a text box's menu and Qt's own save dialog, labels, buttons and
 // the tool buttons' tips.
 TEST_F(MainWindowTest, QtsOwnMenuAndSaveDialogAreJapanese) {
