@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/japanese_texts.h"
 #include "app/main_window.h"
 
 namespace app {
@@ -47,6 +48,8 @@ int RunApplication(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
   QApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
   QApplication::setDesktopFileName(QStringLiteral("org.vornlace.Vornlace"));
+  // The window is Japanese, and so are the dialogs and menus Qt supplies, on any desktop.
+  InstallQtJapanese();
 
   QIcon icon;
   for (const int size : {16, 32, 48, 64, 128, 256}) {

@@ -47,10 +47,99 @@ int UsageError(QString message) {
   return kExitUsage;
 }
 
-QString Quoted(const QString& text) { return QLatin1Char('\'') + text + QLatin1Char('\''); }
+// How many characters of an argument a message shows at most.
+constexpr qsizetype kShownCharacters = 80;
+
+// An argument as a message shows it: bytes that are not UTF-8 (kept as lone surrogates, see
+// TextOfBytes) and control characters as \xNN, and no more than kShownCharacters characters,
+// then "...", so that a huge argument makes a readable line.
+QString Shown(const QString& text) {
+  QString shown;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    const bool pairsWithPrevious = c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate();
+    if (shown.size() >= kShownCharacters && !pairsWithPrevious)
+      return shown + QStringLiteral("...");
+    const char16_t u = c.unicode();
+    const bool escaped =
+        (u >= 0xDC80 && u <= 0xDCFF && !pairsWithPrevious) || u < 0x20 || u == 0x7F;
+    if (escaped) {
+      shown += QStringLiteral("\\x") +
+               QString::number(u & 0xFF, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+QString Quoted(const QString& text) { return QLatin1Char('\'') + Shown(text) + QLatin1Char('\''); }
 
 int UnexpectedArgument(const QString& argument) {
   return UsageError(QStringLiteral("unexpected argument %1.").arg(Quoted(argument)));
+}
+
+// ---- Arguments as text ------------------------------------------------------------------------
+
+// The length of the UTF-8 sequence `bytes` start with, or 0 when they start none: a stray
+// continuation byte, an overlong form, a surrogate, a code point past U+10FFFF, a cut sequence.
+std::size_t Utf8SequenceLength(std::string_view bytes) {
+  const auto byte = [bytes](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80;  // the range of the second byte; the later ones are 80..BF
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // no overlong forms
+    if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if (byte(k) < (k == 1 ? low : 0x80) || byte(k) > (k == 1 ? high : 0xBF)) return 0;
+  }
+  return length;
+}
+
+// One argument as text. Qt's own decoding turns bytes that are not UTF-8 into U+FFFD, and a file
+// named with them would be written under another name. Here each such byte becomes the lone
+// surrogate U+DC00 + its value instead: no file is written under a name holding one (RefusalOf),
+// and messages show it as the byte it stands for (Shown).
+QString TextOfBytes(std::string_view bytes) {
+  QString text;
+  while (!bytes.empty()) {
+    const std::size_t length = Utf8SequenceLength(bytes);
+    if (length == 0) {
+      text += QChar(static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(bytes[0])));
+      bytes.remove_prefix(1);
+    } else {
+      text += QString::fromUtf8(bytes.data(), static_cast<qsizetype>(length));
+      bytes.remove_prefix(length);
+    }
+  }
+  return text;
+}
+
+QStringList ArgumentsAsText(int argc, char** argv) {
+#if defined(_WIN32)
+  // Qt reads Windows' own UTF-16 command line there.
+  (void)argc;
+  (void)argv;
+  return QCoreApplication::arguments();
+#else
+  QStringList arguments;
+  for (int i = 0; i < argc && argv[i] != nullptr; ++i) arguments << TextOfBytes(argv[i]);
+  return arguments;
+#endif
 }
 
 // ---- Signals -----------------------------------------------------------------------------------
@@ -188,9 +277,12 @@ int Interrupted(int signal) {
 }
 
 int WriteFailed(const QString& path, const QString& reason) {
-  PrintLine(
-      stderr,
-      QStringLiteral("vornlace: cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason));
+  // Qt's reasons may name the file too; there it is shown the same way.
+  const QString native = QDir::toNativeSeparators(path);
+  const QString shown = Shown(native);
+  PrintLine(stderr,
+            QStringLiteral("vornlace: cannot write %1: %2")
+                .arg(shown, native.isEmpty() ? reason : QString(reason).replace(native, shown)));
   return kExitWriteFailed;
 }
 
@@ -337,6 +429,43 @@ bool HasOwnOption(int argc, char** argv) {
   return false;
 }
 
+// Qt's parser names unknown options whole, however long they are; here they are shown as every
+// other argument is. Its other errors name only options it knows.
+QString ParseErrorText(const QCommandLineParser& parser) {
+  const QStringList unknown = parser.unknownOptionNames();
+  if (unknown.isEmpty()) return parser.errorText();
+  QStringList names;
+  for (const QString& name : unknown) names << Quoted(name);
+  return unknown.size() == 1
+             ? QStringLiteral("unknown option %1.").arg(names.constFirst())
+             : QStringLiteral("unknown options: %1.").arg(names.join(QStringLiteral(", ")));
+}
+
+// An option given twice is a mistake: the parser would keep the last value, or take a flag
+// twice. Checked for every option the parser was given, its short and long names together.
+std::optional<int> RefuseRepeatedOptions(const QCommandLineParser& parser,
+                                         const QList<QCommandLineOption>& options) {
+  const QStringList found = parser.optionNames();
+  for (const QCommandLineOption& option : options) {
+    qsizetype times = 0;
+    QString longest;
+    for (const QString& name : option.names()) {
+      times += found.count(name);
+      if (name.size() > longest.size()) longest = name;
+    }
+    if (times > 1) return UsageError(QStringLiteral("--%1 is given more than once.").arg(longest));
+  }
+  return std::nullopt;
+}
+
+// A format whose writer would shrink the picture is refused before the render.
+std::optional<int> RefuseShrinkingFormat(const QByteArray& format, int scale) {
+  const QSize size(sweeps::kCanvasWidth * scale, sweeps::kCanvasHeight * scale);
+  if (Holds(SizeLimitOf(format), size)) return std::nullopt;
+  return UsageError(TooLargeForFormat(format, size) +
+                    QStringLiteral(" at --scale %1: pick another format.").arg(scale));
+}
+
 int RunCommands(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
@@ -350,7 +479,10 @@ int RunCommands(const QStringList& arguments) {
   // "-render" as "--render", and Qt's "-platform" named whole in the error, not letter by letter.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
-  if (!parser.parse(arguments)) return UsageError(parser.errorText());
+  if (!parser.parse(arguments)) return UsageError(ParseErrorText(parser));
+  if (const std::optional<int> status = RefuseRepeatedOptions(parser, options.All())) {
+    return *status;
+  }
   if (parser.isSet(help)) {
     std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
     return EXIT_SUCCESS;
@@ -404,6 +536,9 @@ int RunCommands(const QStringList& arguments) {
                           .arg(sweeps::kMaxRenderScale)
                           .arg(Quoted(scaleText)));
   }
+  if (const std::optional<int> status = RefuseShrinkingFormat(format, request.scale)) {
+    return *status;
+  }
 
   request.style1Max = NumberFromQString(parser.value(style1Max));
   const QString maxText = parser.value(sweepMax);
@@ -455,12 +590,12 @@ int RunCommands(const QStringList& arguments) {
 
 std::optional<int> RunCommandLine(int argc, char** argv) {
   if (!HasOwnOption(argc, argv)) return std::nullopt;
-  // For the arguments as text and for the image format plugins; needs no display.
+  // For the image format plugins; needs no display.
   int count = argc;
   QCoreApplication core(count, argv);
   QCoreApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
   QCoreApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
-  return RunCommands(QCoreApplication::arguments());
+  return RunCommands(ArgumentsAsText(count, argv));
 }
 
 std::optional<int> RefuseLeftoverArguments(const QStringList& arguments) {

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QStringView>
 
 namespace app {
 
@@ -39,7 +40,54 @@ class FileShield final : public QIODevice {
   bool failed_ = false;
 };
 
+// The reason Open and Commit give for a refused target, or an empty text.
+QString RefusalReason(TargetRefusal refusal) {
+  switch (refusal) {
+    case TargetRefusal::NameNotText:
+      return QStringLiteral(
+          "the name is not valid UTF-8, so it would be written under another name");
+    case TargetRefusal::NotARegularFile:
+      return QStringLiteral("it is a device, FIFO or socket, not a regular file");
+    case TargetRefusal::None:
+      break;
+  }
+  return {};
+}
+
 }  // namespace
+
+ImageSizeLimit SizeLimitOf(const QByteArray& format) {
+  if (format == "ico" || format == "cur") return {256, false};
+  if (format == "icns") return {1024, true};
+  return {};
+}
+
+bool Holds(const ImageSizeLimit& limit, QSize size) {
+  if (limit.squareOnly && size.width() != size.height()) return false;
+  return limit.largestSide == 0 ||
+         (size.width() <= limit.largestSide && size.height() <= limit.largestSide);
+}
+
+QString TooLargeForFormat(const QByteArray& format, QSize size) {
+  const ImageSizeLimit limit = SizeLimitOf(format);
+  return QStringLiteral("the .%1 format holds %2 %3x%3 pixels, not %4x%5")
+      .arg(QString::fromLatin1(format), limit.squareOnly
+                                            ? QStringLiteral("only square pictures of up to")
+                                            : QStringLiteral("at most"))
+      .arg(limit.largestSide)
+      .arg(size.width())
+      .arg(size.height());
+}
+
+TargetRefusal RefusalOf(const QString& path) {
+  if (!QStringView(path).isValidUtf16()) return TargetRefusal::NameNotText;
+  // QFileInfo follows symbolic links, so it describes what the final rename would replace.
+  const QFileInfo target(path);
+  if (target.exists() && !target.isFile() && !target.isDir()) {
+    return TargetRefusal::NotARegularFile;
+  }
+  return TargetRefusal::None;
+}
 
 QByteArray ImageFormatFor(const QString& path) {
   const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
@@ -64,12 +112,19 @@ PendingImageFile::PendingImageFile(const QString& path, const QByteArray& format
     : file_(path), format_(format) {}
 
 bool PendingImageFile::Open(QString* error) {
+  if (const QString refused = RefusalReason(RefusalOf(file_.fileName())); !refused.isEmpty()) {
+    return Fail(error, refused);
+  }
   if (!file_.open(QIODevice::WriteOnly)) return Fail(error, file_.errorString());
   return true;
 }
 
 bool PendingImageFile::Write(const QImage& image, QString* error) {
   if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
+  if (!Holds(SizeLimitOf(format_), image.size())) {
+    file_.cancelWriting();
+    return Fail(error, TooLargeForFormat(format_, image.size()));
+  }
   FileShield shield(file_);
   QImageWriter writer(&shield, format_);
   const bool encoded = writer.write(image);
@@ -95,6 +150,11 @@ bool PendingImageFile::WriteBytes(const char* data, qint64 size, QString* error)
 
 bool PendingImageFile::Commit(QString* error) {
   if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
+  // The target may have been replaced by a special file since Open, during a long render.
+  if (const QString refused = RefusalReason(RefusalOf(file_.fileName())); !refused.isEmpty()) {
+    file_.cancelWriting();
+    return Fail(error, refused);
+  }
   // A failed write of the data itself (a full disk) surfaces here, and the target stays as it was.
   if (!file_.commit()) return Fail(error, file_.errorString());
   return true;

@@ -1,12 +1,14 @@
 #pragma once
 // Image files of the canvas: the format a file name asks for, a QImage of a raster, and writing
 // an image so that the target is replaced whole or not at all. An existing file is never left
-// damaged and a failed write leaves nothing behind. No dialogs and no messages: errors come
-// back as text for the caller to show.
+// damaged and a failed write leaves nothing behind; a target that is not a regular file, a name
+// that is not text and a picture the format would shrink are refused. No dialogs and no
+// messages: errors come back as English text, and refusals as values, for the caller to show.
 
 #include <QByteArray>
 #include <QImage>
 #include <QSaveFile>
+#include <QSize>
 #include <QString>
 
 #include "turtle/raster.h"
@@ -20,6 +22,25 @@ namespace app {
 // "webp" or "gif" when the path's extension names one of the animation formats, else empty.
 [[nodiscard]] QByteArray AnimationFormatFor(const QString& path);
 
+// What a format's writer keeps whole. Qt's ICO writer (also .cur) shrinks anything larger than
+// 256 × 256 to fit, and the ICNS writer squeezes every picture into a square of at most
+// 1024 × 1024, both without a word; the other writers keep any size a render can have.
+struct ImageSizeLimit {
+  int largestSide = 0;      // pixels each way at most; 0 when there is no such limit
+  bool squareOnly = false;  // only square pictures are kept as they are
+};
+[[nodiscard]] ImageSizeLimit SizeLimitOf(const QByteArray& format);
+[[nodiscard]] bool Holds(const ImageSizeLimit& limit, QSize size);
+// "the .ico format holds at most 256x256 pixels, not 573x413": why `size` is refused.
+[[nodiscard]] QString TooLargeForFormat(const QByteArray& format, QSize size);
+
+// Why a target is refused before anything is written to it. A name holding a lone surrogate
+// (how the command line keeps bytes that are not UTF-8) would be written under another name. A
+// device node, FIFO or socket, directly or behind symbolic links, would be replaced by a
+// regular file. A symbolic link to a regular file is fine: the file it points to is replaced.
+enum class TargetRefusal { None, NameNotText, NotARegularFile };
+[[nodiscard]] TargetRefusal RefusalOf(const QString& path);
+
 // A copy of the raster's pixels as a Format_RGB32 image, independent of the raster afterwards.
 [[nodiscard]] QImage ImageOf(const turtle::Raster& raster);
 
@@ -31,7 +52,8 @@ namespace app {
 // encodes the image into it, Commit puts it in the target's place in one step. Anything short
 // of a successful Commit, including destroying the object, removes the temporary file and
 // leaves the target as it was. Each step returns false with the reason in *error on failure;
-// a step after a failed one fails too.
+// a step after a failed one fails too. Open and Commit refuse a target RefusalOf refuses (it
+// may have changed during a long render), Write a picture the format would not hold whole.
 class PendingImageFile {
  public:
   PendingImageFile(const QString& path, const QByteArray& format);

@@ -1,8 +1,10 @@
 #include "app/main_window.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -15,6 +17,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
@@ -23,7 +26,9 @@
 #include "app/animation_export.h"
 #include "app/canvas_widget.h"
 #include "app/image_file.h"
+#include "app/japanese_texts.h"
 #include "app/qstring_number.h"
+#include "sweeps/decimal_text.h"
 #include "sweeps/render.h"
 
 namespace app {
@@ -51,6 +56,45 @@ W* Place(W* widget, const char* name, const QRect& geometry) {
   return widget;
 }
 
+// Screen readers see the window as a frame and the canvas as a canvas, where Qt would show
+// both as anonymous panes; their names and descriptions are the widgets' own.
+QAccessibleInterface* AccessibleRoles(const QString& className, QObject* object) {
+  QAccessible::Role role = QAccessible::NoRole;
+  if (className == QLatin1String(Form1::staticMetaObject.className())) role = QAccessible::Window;
+  if (className == QLatin1String(CanvasWidget::staticMetaObject.className())) {
+    role = QAccessible::Canvas;
+  }
+  if (role == QAccessible::NoRole || !object->isWidgetType()) return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), role);
+}
+
+// Why the window will not try to save a picture of `size` at `path`, or an empty text. In a
+// name the dialog listed, U+FFFD stands for bytes that are not UTF-8: saving would write
+// another name.
+QString SaveRefusal(const QString& path, const QByteArray& format, QSize size) {
+  if (format.isEmpty()) return QStringLiteral("この拡張子の画像形式には保存できません。");
+  const TargetRefusal refusal = RefusalOf(path);
+  if (refusal == TargetRefusal::NameNotText || path.contains(QChar::ReplacementCharacter)) {
+    return QStringLiteral(
+        "ファイル名に文字として読めない部分があり、別の名前で保存されてしまいます。");
+  }
+  if (refusal == TargetRefusal::NotARegularFile) {
+    return QStringLiteral(
+        "保存先はデバイス、FIFO、ソケットのいずれかで、通常のファイルではありません。");
+  }
+  if (const ImageSizeLimit limit = SizeLimitOf(format); !Holds(limit, size)) {
+    return QStringLiteral(
+               "%1 形式で保存できるのは %2 × %2 ピクセルまでの%3画像です（この画像は "
+               "%4 × %5 ピクセル）。")
+        .arg(QString::fromLatin1(format).toUpper())
+        .arg(limit.largestSide)
+        .arg(limit.squareOnly ? QStringLiteral("正方形の") : QString())
+        .arg(size.width())
+        .arg(size.height());
+  }
+  return {};
+}
+
 }  // namespace
 
 Form1::Form1(QWidget* parent)
@@ -71,6 +115,8 @@ Form1::Form1(QWidget* parent)
       turtle_(Picture1->canvas()),
       exportProgress_(new QProgressDialog(this)),
       exportTimer_(new QTimer(this)) {
+  static const bool accessibleRoles = (QAccessible::installFactory(AccessibleRoles), true);
+  (void)accessibleRoles;
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Form1"));
   resize(kClientSize);
@@ -82,9 +128,14 @@ Form1::Form1(QWidget* parent)
   QFont captions = font();
   captions.setPixelSize(kCaptionPixels);
   setFont(captions);
-  // Each label reaches one pixel into its box; the box stays on top.
+  // Each label reaches one pixel into its box; the box stays on top. The label names its box
+  // for screen readers.
   Label1->stackUnder(Text1);
   Label2->stackUnder(Text2);
+  Label1->setBuddy(Text1);
+  Label2->setBuddy(Text2);
+  Picture1->setAccessibleName(QStringLiteral("描画領域"));
+  Picture1->setAccessibleDescription(QStringLiteral("まだ何も描いていません。"));
 
   // Tab order: the canvas, Draw, the two boxes, style 2, stop, style 3 (the stop button comes
   // before style 3 here although it stands below it). Labels take no focus.
@@ -136,6 +187,10 @@ Form1::Form1(QWidget* parent)
   Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Picture1, &QWidget::customContextMenuRequested, this,
           [this](QPoint at) { canvasMenu_->popup(Picture1->mapToGlobal(at)); });
+  // Shift+F10 opens the context menu of the control with the focus, as the Menu key does; Qt
+  // 6.4 maps only the Menu key by itself.
+  connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this,
+          &Form1::openFocusedContextMenu);
 }
 
 void Form1::Command1_Click() { sweepFromButton(sweeps::kDrawSweep); }
@@ -144,11 +199,16 @@ void Form1::Command4_Click() { sweepFromButton(sweeps::kStyle3Sweep); }
 void Form1::Command3_Click() { state_.StopRequested = -1; }
 
 void Form1::sweepFromButton(const sweeps::SweepPlan& plan) {
-  // Every sweep reads the second box, once, when it has really started: that names the picture.
-  const auto readText2 = [this, &plan] {
+  // Every sweep reads the second box, once, when it has really started: that names the picture,
+  // and the canvas says what is being drawn.
+  const QString outerDescription = Picture1->accessibleDescription();
+  double sweepMax = 0.0;
+  const auto readText2 = [this, &plan, &sweepMax] {
     lastSweep_ = &plan;
     saveAnimationAction_->setEnabled(true);
-    return NumberFromQString(Text2->text());
+    sweepMax = NumberFromQString(Text2->text());
+    Picture1->setAccessibleDescription(canvasDescription(plan, sweepMax, std::nullopt));
+    return sweepMax;
   };
   sweeps::SweepHost host{Picture1->canvas(),
                          turtle_,
@@ -156,7 +216,11 @@ void Form1::sweepFromButton(const sweeps::SweepPlan& plan) {
                          [this] { return NumberFromQString(Text1->text()); },
                          readText2,
                          [] { QCoreApplication::processEvents(); }};
-  if (sweeps::RunSweep(plan, host) == sweeps::SweepEnd::NotStarted) return;
+  const sweeps::SweepEnd end = sweeps::RunSweep(plan, host);
+  if (end == sweeps::SweepEnd::NotStarted) return;
+  // A sweep that ran inside another one's event pump hands the description back to it.
+  Picture1->setAccessibleDescription(sweeping() ? outerDescription
+                                                : canvasDescription(plan, sweepMax, end));
   // Whatever was drawn after the last refresh point or held back by the pacing, or a clear with
   // nothing drawn after it, reaches the screen now that the handler ends.
   Picture1->canvas().Refresh();
@@ -189,6 +253,33 @@ void Form1::warnNotSaved(const QString& title, const QString& text) {
   box->open();
 }
 
+QString Form1::canvasDescription(const sweeps::SweepPlan& plan, double sweepMax,
+                                 std::optional<sweeps::SweepEnd> end) const {
+  const QPushButton* button = &plan == &sweeps::kDrawSweep     ? Command1
+                              : &plan == &sweeps::kStyle2Sweep ? Command2
+                                                               : Command4;
+  const QString top =
+      QString::fromStdString(sweeps::ShortestDecimal(sweepMax)) + QStringLiteral("°");
+  const QString zero = QStringLiteral("0°");
+  const QString range =
+      QStringLiteral("%1 から %2 まで").arg(plan.step < 0 ? top : zero, plan.step < 0 ? zero : top);
+  const QString action = !end ? QStringLiteral("描いています")
+                         : *end == sweeps::SweepEnd::Stopped
+                             ? QStringLiteral("描く途中で止めました")
+                             : QStringLiteral("描きました");
+  return QStringLiteral("「%1」で %2%3。").arg(button->text(), range, action);
+}
+
+void Form1::openFocusedContextMenu() {
+  QWidget* target = focusWidget();
+  if (target == nullptr) return;
+  // Where the Menu key puts it: at the text cursor in a text box, in the middle elsewhere.
+  const QRect cursor = target->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  const QPoint at = cursor.isValid() ? cursor.center() : target->rect().center();
+  QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+  QCoreApplication::sendEvent(target, &request);
+}
+
 void Form1::saveImage() {
   // One dialog at a time: while it is open it holds the window's input, and a sweep that asked
   // for it from its event pump waits until it closes.
@@ -207,11 +298,10 @@ void Form1::saveImage() {
   if (path.isEmpty()) return;
 
   const QByteArray format = ImageFormatFor(path);
-  QString error;
-  if (format.isEmpty()) {
-    error = QStringLiteral("この拡張子の画像形式には保存できません。");
-  } else if (WriteImageFile(image, path, format, &error)) {
-    return;
+  QString error = SaveRefusal(path, format, image.size());
+  if (error.isEmpty()) {
+    if (WriteImageFile(image, path, format, &error)) return;
+    error = FileErrorInJapanese(error);
   }
   QMessageBox::warning(this, title,
                        QStringLiteral("画像を %1 に保存できませんでした。\n%2")
@@ -246,10 +336,14 @@ void Form1::saveAnimation() {
                                     QStringLiteral("GIF アニメーション (*.gif)")});
   if (path.isEmpty() || state_.Closing) return;
   const QByteArray format = AnimationFormatFor(path);
-  if (format.isEmpty()) {
+  const QSize size(sweeps::kCanvasWidth * request.render.scale,
+                   sweeps::kCanvasHeight * request.render.scale);
+  if (const QString refusal = format.isEmpty()
+                                  ? QStringLiteral("WebP か GIF の拡張子を付けてください。")
+                                  : SaveRefusal(path, format, size);
+      !refusal.isEmpty()) {
     warnNotSaved(title, QStringLiteral("アニメーションを %1 に保存できませんでした。\n%2")
-                            .arg(QDir::toNativeSeparators(path),
-                                 QStringLiteral("WebP か GIF の拡張子を付けてください。")));
+                            .arg(QDir::toNativeSeparators(path), refusal));
     return;
   }
   request.format = format == "gif" ? animation::Format::Gif : animation::Format::WebP;
@@ -283,7 +377,7 @@ void Form1::animationFinished(bool written, const QString& error) {
   if (written || error.isEmpty()) return;
   warnNotSaved(QStringLiteral("アニメーションを保存"),
                QStringLiteral("アニメーションを %1 に保存できませんでした。\n%2")
-                   .arg(QDir::toNativeSeparators(path), error));
+                   .arg(QDir::toNativeSeparators(path), FileErrorInJapanese(error)));
 }
 
 void Form1::copyImage() {

@@ -4,10 +4,12 @@
 // positions that stay put when the window is resized. The window owns the turtle and the
 // sweep state; each sweep button runs its sweep inside its click handler. The picture can be
 // saved to a file or copied, from the canvas's context menu or with the standard keys, also
-// while a sweep draws.
+// while a sweep draws. Screen readers find every control by name, the canvas with a description
+// of what it shows; every action has a key.
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "sweeps/sweeps.h"
 #include "turtle/turtle.h"
@@ -45,6 +47,10 @@ class Form1 final : public QWidget {
   void Command3_Click();
   void Command4_Click();
   void sweepFromButton(const sweeps::SweepPlan& plan);
+  // What the canvas shows, for screen readers: the sweep drawing (end empty) or drawn last.
+  [[nodiscard]] QString canvasDescription(const sweeps::SweepPlan& plan, double sweepMax,
+                                          std::optional<sweeps::SweepEnd> end) const;
+  void openFocusedContextMenu();
   void saveImage();
   void copyImage();
   void saveAnimation();

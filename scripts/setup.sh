@@ -3,10 +3,11 @@
 # when everything is already there. Usage: scripts/setup.sh run|test|package|web
 set -euo pipefail
 
-run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland libwebp-dev libgif-dev
-              libgtest-dev fonts-ipafont-gothic python3)
+run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland qt6-translations-l10n
+              libwebp-dev libgif-dev libgtest-dev fonts-ipafont-gothic python3)
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
-               weston clang libclang-rt-14-dev clang-format-14)
+               weston clang libclang-rt-14-dev clang-format-14
+               at-spi2-core dbus-daemon dbus-bin python3-pyatspi)
 # Building the Debian package: the man page, dependencies from the binary, the package check.
 package_packages=(help2man dpkg-dev file binutils xz-utils lintian)
 web_packages=(cmake ninja-build emscripten python3)

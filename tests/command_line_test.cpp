@@ -15,7 +15,10 @@
 #if defined(__linux__)
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/types.h>
+#include <unistd.h>
 #endif
 
 #include "app/image_file.h"
@@ -99,8 +102,11 @@ TEST_F(CommandLineTest, WindowModeTakesQtOptionsAndRefusesTheRest) {
             QStringLiteral("vornlace: unexpected argument 'stray'. Try 'vornlace --help'."));
 }
 
+// Among them an option given twice in any spelling and a format that would shrink the picture;
+// arguments of any length are quoted to 80 characters.
 TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndOneLineAndWriteNothing) {
   const QString out = Path(QStringLiteral("fan.png"));
+  const QString huge(100000, QLatin1Char('x'));
   const QStringList render{QStringLiteral("--render"), QStringLiteral("draw"),
                            QStringLiteral("--output"), out};
   const QStringList movie{QStringLiteral("--render"), QStringLiteral("draw"),
@@ -127,13 +133,26 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndOneLineAndWriteNothing) {
       movie + QStringList{QStringLiteral("--hold"), QStringLiteral("-1")},
       movie + QStringList{QStringLiteral("--every"), QStringLiteral("0")},
       movie + QStringList{QStringLiteral("--max"), QStringLiteral("100000")},  // 100,002 frames
+      render + QStringList{QStringLiteral("--render"), QStringLiteral("style3")},
+      render +
+          QStringList{QStringLiteral("-scale=2"), QStringLiteral("--scale"), QStringLiteral("3")},
+      {QStringLiteral("-h"), QStringLiteral("--help")},
+      {QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--output"),
+       Path(QStringLiteral("fan.ico"))},
+      {QStringLiteral("--render"), huge, QStringLiteral("--output"), out},
+      render + QStringList{QStringLiteral("--") + huge},
+      render + QStringList{QStringLiteral("--max"), QStringLiteral("1e999") + huge},
+      {QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--output"),
+       huge + ".txt"},
+      render + QStringList{huge},
   };
   for (const QStringList& args : cases) {
     const Outcome o = RunVornlace(args);
-    const std::string what = args.join(QLatin1Char(' ')).toStdString();
+    const std::string what = args.join(QLatin1Char(' ')).left(120).toStdString();
     EXPECT_EQ(o.status, 2) << what;
-    ASSERT_EQ(o.ErrLines().size(), 1) << what << "\n" << o.err.toStdString();
+    ASSERT_EQ(o.ErrLines().size(), 1) << what << "\n" << o.err.left(300).toStdString();
     EXPECT_TRUE(o.err.startsWith(QLatin1String("vornlace: "))) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(QString(81, QLatin1Char('x')))) << what;
     EXPECT_TRUE(Entries().isEmpty()) << what;
   }
 }
@@ -235,6 +254,72 @@ TEST_F(CommandLineTest, UnwritableTargetsFailWithOneLineNamingThemAndLeaveNothin
 }
 
 #if defined(__linux__)
+// A device node or FIFO (a socket alike), directly or through a symbolic link, is refused and
+// left as it was, also when one takes the target's place during the render. A link to a regular
+// file still has the file it points to replaced. (Device nodes need root to make.)
+TEST_F(CommandLineTest, SpecialFilesAreRefusedAndLinksToFilesFollowed) {
+  const auto make = [this](const char* name, mode_t mode, dev_t device = 0) {
+    return mknod(QFile::encodeName(Path(QLatin1String(name))).constData(), mode, device) == 0;
+  };
+  const auto link = [this](const char* target, const char* name) {
+    return symlink(target, QFile::encodeName(Path(QLatin1String(name))).constData()) == 0;
+  };
+  ASSERT_TRUE(make("fifo.png", S_IFIFO | 0600));
+  ASSERT_TRUE(link("fifo.png", "link-to-fifo.png"));
+  QStringList targets{QStringLiteral("fifo.png"), QStringLiteral("link-to-fifo.png")};
+  if (make("null.png", S_IFCHR | 0600, makedev(1, 3)) && link("null.png", "link-to-null.png")) {
+    targets << QStringLiteral("null.png") << QStringLiteral("link-to-null.png");
+  }
+  const QStringList before = Entries();
+  for (const QString& target : targets) {
+    const Outcome o =
+        RunVornlace({QStringLiteral("--render"), QStringLiteral("style3"), QStringLiteral("--max"),
+                     QStringLiteral("1"), QStringLiteral("--output"), Path(target)});
+    EXPECT_EQ(o.status, 1) << target.toStdString();
+    EXPECT_TRUE(o.err.contains(QLatin1String("not a regular file"))) << o.err.toStdString();
+    EXPECT_FALSE(QFileInfo(Path(target)).isFile()) << target.toStdString();
+    EXPECT_EQ(Entries(), before);
+  }
+
+  app::PendingImageFile late(Path(QStringLiteral("late.png")), "png");
+  QString error;
+  ASSERT_TRUE(late.Open(&error)) << error.toStdString();
+  ASSERT_TRUE(make("late.png", S_IFIFO | 0600));
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  EXPECT_TRUE(late.Write(image, &error) && !late.Commit(&error));
+  EXPECT_FALSE(QFileInfo(Path(QStringLiteral("late.png"))).isFile());
+
+  QFile old(Path(QStringLiteral("old.png")));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+  old.close();
+  ASSERT_TRUE(link("old.png", "link.png"));
+  const Outcome o = RunVornlace({QStringLiteral("--render"), QStringLiteral("style3"),
+                                 QStringLiteral("--max"), QStringLiteral("1"),
+                                 QStringLiteral("--output"), Path(QStringLiteral("link.png"))});
+  EXPECT_EQ(o.status, 0) << o.err.toStdString();
+  EXPECT_TRUE(QFileInfo(Path(QStringLiteral("link.png"))).isSymLink());
+  EXPECT_EQ(QImage(Path(QStringLiteral("old.png"))).size(),
+            QSize(sweeps::kCanvasWidth, sweeps::kCanvasHeight));
+}
+
+// A name whose bytes are not UTF-8 is refused, showing the bytes; no file gets another name.
+TEST_F(CommandLineTest, NamesThatAreNotUtf8AreRefused) {
+  QProcess p;
+  p.setWorkingDirectory(dir.path());
+  p.start(QStringLiteral("/bin/sh"),
+          {QStringLiteral("-c"),
+           QStringLiteral(
+               "exec \"$0\" --render style3 --max 1 --output \"$(printf '\\377\\376.png')\""),
+           QStringLiteral(VORNLACE_BINARY)});
+  const Outcome o = Finish(p);
+  EXPECT_EQ(o.status, 1) << o.err.toStdString();
+  EXPECT_EQ(o.ErrLines().size(), 1) << o.err.toStdString();
+  EXPECT_TRUE(o.err.contains(QLatin1String("\\xFF\\xFE.png: the name is not valid UTF-8")))
+      << o.err.toStdString();
+  EXPECT_TRUE(Entries().isEmpty());
+}
+
 // A write that fails midway (here a file size limit; a full disk alike) or a render that is
 // interrupted must leave an existing file exactly as it was, and no other file beside it.
 TEST_F(CommandLineTest, FailedOrInterruptedWritesLeaveTheOldFileAlone) {

@@ -25,12 +25,20 @@
 #include <cmath>
 #include <utility>
 
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
+#endif
+#if defined(__unix__)
+#include <sys/stat.h>
 #endif
 
 #include "app/canvas_widget.h"
 #include "app/image_file.h"
+#include "app/japanese_texts.h"
 #include "sweeps/render.h"
 
 using app::CanvasWidget;
@@ -58,6 +66,27 @@ class MainWindowTest : public ::testing::Test {
   CanvasWidget* canvas() { return child<CanvasWidget>("Picture1"); }
   void click(const char* button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
   void type(const char* box, const QString& text) { child<QLineEdit>(box)->setText(text); }
+
+  // Chooses Save, answers the dialog with `path` and returns the message the window then shows,
+  // or an empty text when it shows none. The dialog is accepted past its own checks (an
+  // overwrite question, a length limit), as a native dialog might.
+  QString saveAs(const QString& path) {
+    QString message;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, &window, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->QDialog::accept();
+      } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        message = box->text();
+        box->accept();
+      }
+    });
+    answer.start(0);
+    child<QAction>("SaveImage")->trigger();
+    return message;
+  }
 
   // Counts client-area pixels of one colour, in logical pixels.
   int countColour(const QColor& c) {
@@ -381,6 +410,94 @@ TEST_F(MainWindowTest, SaveAnimationWritesTheLastSweepAndClosingLeavesNoFile) {
     EXPECT_FALSE(progress->isVisible());
     EXPECT_EQ(folder.entryList(QDir::Files), QStringList{QStringLiteral("short.gif")});
   }
+}
+
+#if defined(__unix__)
+// What Save cannot write as asked is refused in Japanese and left as it was: a FIFO, a format
+// that would shrink the picture, a listed name whose bytes were not text. The system's English
+// reasons come after a Japanese sentence.
+TEST_F(MainWindowTest, SaveRefusesInJapaneseAndLeavesTheTargetAlone) {
+  const QTemporaryDir temporary;
+  ASSERT_TRUE(temporary.isValid());
+  const QString folder = temporary.path() + QLatin1Char('/');
+  ASSERT_EQ(mkfifo(QFile::encodeName(folder + QStringLiteral("fifo.png")).constData(), 0600), 0);
+  QFile plain(folder + QStringLiteral("plain"));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.close();
+  const QString notADirectory = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+  const struct {
+    QString name;
+    QString says;
+  } cases[] = {
+      {QStringLiteral("fifo.png"), QStringLiteral("通常のファイルではありません")},
+      {QStringLiteral("icon.ico"),
+       QStringLiteral("ICO 形式で保存できるのは 256 × 256 ピクセルまで")},
+      {QStringLiteral("\uFFFD.png"), QStringLiteral("文字として読めない")},
+      {QStringLiteral("plain/out.png"),
+       QStringLiteral("フォルダーではないものがあります。（%1）").arg(notADirectory)},
+      {QString(300, QLatin1Char('x')) + QStringLiteral(".png"),
+       QStringLiteral("ファイル名が長すぎます")},
+  };
+  for (const auto& c : cases) {
+    const QString message = saveAs(folder + c.name);
+    EXPECT_TRUE(message.contains(c.says)) << message.toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              (QStringList{QStringLiteral("fifo.png"), QStringLiteral("plain")}));
+    EXPECT_FALSE(QFileInfo(folder + QStringLiteral("fifo.png")).isFile());
+  }
+}
+#endif
+
+// Qt's own texts are Japanese: a text box's menu and Qt's own save dialog, labels, buttons and
+// the tool buttons' tips.
+TEST_F(MainWindowTest, QtsOwnMenuAndSaveDialogAreJapanese) {
+  ASSERT_TRUE(app::InstallQtJapanese());
+  QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+  const auto japanese = [](const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+      return (c.unicode() >= 0x3040 && c.unicode() <= 0x30FF) ||
+             (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF);
+    });
+  };
+  QStringList texts;
+  const std::unique_ptr<QMenu> menu(child<QLineEdit>("Text1")->createStandardContextMenu());
+  for (const QAction* a : menu->actions()) {
+    if (!a->isSeparator()) texts << a->text();
+  }
+  QTimer::singleShot(0, &window, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    for (const QLabel* l : dialog->findChildren<QLabel*>()) {
+      if (l->isVisible()) texts << l->text();
+    }
+    for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) {
+      if (b->isVisible()) texts << (b->text().isEmpty() ? b->toolTip() : b->text());
+    }
+    dialog->reject();
+  });
+  child<QAction>("SaveImage")->trigger();
+  EXPECT_GE(texts.size(), 15);
+  for (const QString& text : texts) EXPECT_TRUE(japanese(text)) << text.toStdString();
+}
+
+// A screen reader hears what the canvas shows: the sweep drawing while it runs, and afterwards
+// the last sweep to end, with its range and whether it was stopped.
+TEST_F(MainWindowTest, CanvasDescriptionSaysWhatIsDrawn) {
+  type("Text2", QStringLiteral("2"));
+  QString during;
+  QTimer::singleShot(0, &window, [&] {
+    during = canvas()->accessibleDescription();
+    click("Command3");
+  });
+  click("Command2");
+  EXPECT_EQ(during, QStringLiteral("「形式２」で 0° から 2° まで描いています。"));
+  EXPECT_EQ(canvas()->accessibleDescription(),
+            QStringLiteral("「形式２」で 0° から 2° まで描く途中で止めました。"));
+  // Style 3 inside Draw's event pump: Draw ends last.
+  QTimer::singleShot(0, &window, [this] { click("Command4"); });
+  click("Command1");
+  EXPECT_EQ(canvas()->accessibleDescription(),
+            QStringLiteral("「描画」で 2° から 0° まで描きました。"));
 }
 
 // Copy from the canvas's menu, and with the standard key; in a text box the key copies text.

@@ -294,7 +294,8 @@ class XServer:
 class Program:
     """One run of the program under test, with its window."""
 
-    def __init__(self, binary: str, workdir: str, name: str, scale: float):
+    def __init__(self, binary: str, workdir: str, name: str, scale: float,
+                 extra_env: dict | None = None):
         self.scale = scale
         self.last_ppm = b""
         self.log_path = os.path.join(workdir, f"{name}.log")
@@ -316,6 +317,7 @@ class Program:
         lsan = [os.environ.get("LSAN_OPTIONS", ""),
                 "suppressions=" + os.path.join(HERE, "lsan.supp"), "print_suppressions=0"]
         env["LSAN_OPTIONS"] = ":".join(part for part in lsan if part)
+        env.update(extra_env or {})
         self.log = open(self.log_path, "wb")
         self.proc = subprocess.Popen([binary], env=env, stdin=subprocess.DEVNULL,
                                      stdout=self.log, stderr=subprocess.STDOUT, cwd=workdir)
