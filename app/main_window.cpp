@@ -199,28 +199,27 @@ void Form1::Command4_Click() { sweepFromButton(sweeps::kStyle3Sweep); }
 void Form1::Command3_Click() { state_.StopRequested = -1; }
 
 void Form1::sweepFromButton(const sweeps::SweepPlan& plan) {
-  // Every sweep reads the second box, once, when it has really started: that names the picture,
-  // and the canvas says what is being drawn.
-  const QString outerDescription = Picture1->accessibleDescription();
-  double sweepMax = 0.0;
-  const auto readText2 = [this, &plan, &sweepMax] {
-    lastSweep_ = &plan;
-    saveAnimationAction_->setEnabled(true);
-    sweepMax = NumberFromQString(Text2->text());
-    Picture1->setAccessibleDescription(canvasDescription(plan, sweepMax, std::nullopt));
-    return sweepMax;
-  };
   sweeps::SweepHost host{Picture1->canvas(),
                          turtle_,
                          state_,
                          [this] { return NumberFromQString(Text1->text()); },
-                         readText2,
-                         [] { QCoreApplication::processEvents(); }};
-  const sweeps::SweepEnd end = sweeps::RunSweep(plan, host);
-  if (end == sweeps::SweepEnd::NotStarted) return;
+                         [this] { return NumberFromQString(Text2->text()); },
+                         {}};
+  const QString outerDescription = Picture1->accessibleDescription();
+  sweeps::Sweep sweep(plan, host);
+  if (!sweep.Started()) return;
+  // What this sweep read names its picture, and the canvas says what is being drawn.
+  const sweeps::SweepInputs read = state_.LastRead;
+  saveAnimationAction_->setEnabled(export_ == nullptr);
+  Picture1->setAccessibleDescription(canvasDescription(read, std::nullopt));
+  // The window's events before every pass: a stop, a repaint or another sweep happen here.
+  while (sweep.Running()) {
+    QCoreApplication::processEvents();
+    sweep.Step();
+  }
   // A sweep that ran inside another one's event pump hands the description back to it.
   Picture1->setAccessibleDescription(sweeping() ? outerDescription
-                                                : canvasDescription(plan, sweepMax, end));
+                                                : canvasDescription(read, sweep.End()));
   // Whatever was drawn after the last refresh point or held back by the pacing, or a clear with
   // nothing drawn after it, reaches the screen now that the handler ends.
   Picture1->canvas().Refresh();
@@ -253,13 +252,14 @@ void Form1::warnNotSaved(const QString& title, const QString& text) {
   box->open();
 }
 
-QString Form1::canvasDescription(const sweeps::SweepPlan& plan, double sweepMax,
+QString Form1::canvasDescription(const sweeps::SweepInputs& sweep,
                                  std::optional<sweeps::SweepEnd> end) const {
+  const sweeps::SweepPlan& plan = *sweep.plan;
   const QPushButton* button = &plan == &sweeps::kDrawSweep     ? Command1
                               : &plan == &sweeps::kStyle2Sweep ? Command2
                                                                : Command4;
   const QString top =
-      QString::fromStdString(sweeps::ShortestDecimal(sweepMax)) + QStringLiteral("°");
+      QString::fromStdString(sweeps::ShortestDecimal(sweep.sweepMax)) + QStringLiteral("°");
   const QString zero = QStringLiteral("0°");
   const QString range =
       QStringLiteral("%1 から %2 まで").arg(plan.step < 0 ? top : zero, plan.step < 0 ? zero : top);
@@ -290,7 +290,7 @@ void Form1::saveImage() {
   const QImage image = ImageOf(Picture1->canvas().Image());
   const QString title = QStringLiteral("画像を保存");
   const QString path = askSavePath(
-      title, QString::fromStdString(sweeps::SuggestedImageName(lastSweep_, state_.SweepMaxAngle)),
+      title, QString::fromStdString(state_.LastRead.FileStem()) + QStringLiteral(".png"),
       QStringLiteral("png"),
       {QStringLiteral("PNG 画像 (*.png)"),
        QStringLiteral("画像 (*.png *.jpg *.jpeg *.bmp *.ppm *.tif *.tiff *.webp)"),
@@ -309,15 +309,16 @@ void Form1::saveImage() {
 }
 
 void Form1::saveAnimation() {
-  if (saving_ || state_.Closing || export_ || lastSweep_ == nullptr) return;
+  const sweeps::SweepInputs last = state_.LastRead;
+  if (saving_ || state_.Closing || export_ || last.plan == nullptr) return;
   const QScopedValueRollback<bool> saving(saving_, true);
 
   // The sweep that last read its inputs, with those inputs, on a canvas of its own at the
   // screen's whole device pixel ratio.
   animation::AnimationRequest request;
-  request.render.plan = lastSweep_;
-  request.render.style1Max = lastSweep_->readsStyle1Max ? state_.Style1MaxAngle : 0.0;
-  request.render.sweepMax = state_.SweepMaxAngle;
+  request.render.plan = last.plan;
+  request.render.style1Max = last.plan->readsStyle1Max ? last.style1Max : 0.0;
+  request.render.sweepMax = last.sweepMax;
   request.render.scale =
       std::clamp(static_cast<int>(std::lround(devicePixelRatioF())), 1, sweeps::kMaxRenderScale);
   const QString title = QStringLiteral("アニメーションを保存");
@@ -328,12 +329,11 @@ void Form1::saveAnimation() {
                             .arg(animation::kMaxFrames));
     return;
   }
-  QString name =
-      QString::fromStdString(sweeps::SuggestedImageName(lastSweep_, request.render.sweepMax));
-  name.chop(QStringLiteral("png").size());
-  const QString path = askSavePath(title, name + QStringLiteral("webp"), QStringLiteral("webp"),
-                                   {QStringLiteral("WebP アニメーション (*.webp)"),
-                                    QStringLiteral("GIF アニメーション (*.gif)")});
+  const QString path =
+      askSavePath(title, QString::fromStdString(last.FileStem()) + QStringLiteral(".webp"),
+                  QStringLiteral("webp"),
+                  {QStringLiteral("WebP アニメーション (*.webp)"),
+                   QStringLiteral("GIF アニメーション (*.gif)")});
   if (path.isEmpty() || state_.Closing) return;
   const QByteArray format = AnimationFormatFor(path);
   const QSize size(sweeps::kCanvasWidth * request.render.scale,
@@ -373,7 +373,7 @@ void Form1::animationFinished(bool written, const QString& error) {
   exportTimer_->stop();
   exportProgress_->reset();
   exportProgress_->hide();
-  saveAnimationAction_->setEnabled(lastSweep_ != nullptr);
+  saveAnimationAction_->setEnabled(state_.LastRead.plan != nullptr);
   if (written || error.isEmpty()) return;
   warnNotSaved(QStringLiteral("アニメーションを保存"),
                QStringLiteral("アニメーションを %1 に保存できませんでした。\n%2")

@@ -48,7 +48,7 @@ class Form1 final : public QWidget {
   void Command4_Click();
   void sweepFromButton(const sweeps::SweepPlan& plan);
   // What the canvas shows, for screen readers: the sweep drawing (end empty) or drawn last.
-  [[nodiscard]] QString canvasDescription(const sweeps::SweepPlan& plan, double sweepMax,
+  [[nodiscard]] QString canvasDescription(const sweeps::SweepInputs& sweep,
                                           std::optional<sweeps::SweepEnd> end) const;
   void openFocusedContextMenu();
   void saveImage();
@@ -80,9 +80,8 @@ class Form1 final : public QWidget {
 
   turtle::Turtle turtle_;
   sweeps::SweepState state_;
-  const sweeps::SweepPlan* lastSweep_ = nullptr;  // the sweep that last read its inputs
-  QString saveFolder_;                            // where the last save went, in this run only
-  bool saving_ = false;                           // the save dialog (or its message) is open
+  QString saveFolder_;   // where the last save went, in this run only
+  bool saving_ = false;  // the save dialog (or its message) is open
   // The animation being written, with its progress; at most one at a time.
   std::unique_ptr<AnimationExport> export_;
   QProgressDialog* exportProgress_;

@@ -4,7 +4,6 @@
 #include <limits>
 #include <stdexcept>
 
-#include "sweeps/decimal_text.h"
 #include "turtle/canvas.h"
 #include "turtle/turtle.h"
 
@@ -16,29 +15,6 @@ namespace {
 constexpr double kFirstUncountable = 9007199254740992.0;
 
 }  // namespace
-
-const NamedSweep kNamedSweeps[3] = {
-    {"draw", &kDrawSweep}, {"style2", &kStyle2Sweep}, {"style3", &kStyle3Sweep}};
-
-const SweepPlan* SweepNamed(std::string_view name) noexcept {
-  for (const NamedSweep& s : kNamedSweeps) {
-    if (s.name == name) return s.plan;
-  }
-  return nullptr;
-}
-
-std::string_view SweepNameOf(const SweepPlan& plan) noexcept {
-  for (const NamedSweep& s : kNamedSweeps) {
-    if (s.plan == &plan) return s.name;
-  }
-  return {};
-}
-
-std::string SuggestedImageName(const SweepPlan* lastSweep, double sweepMax) {
-  const std::string_view name = lastSweep != nullptr ? SweepNameOf(*lastSweep) : std::string_view();
-  if (name.empty()) return "vornlace.png";
-  return "vornlace-" + std::string(name) + "-" + ShortestDecimal(sweepMax) + ".png";
-}
 
 bool SweepNeverEnds(double sweepMax) noexcept { return sweepMax >= kFirstUncountable; }
 

@@ -2,14 +2,11 @@
 // Off-screen renders: one sweep run exactly as its button runs it in a freshly started window,
 // drawn on a canvas of N × N device pixels per logical pixel under the same world window, with
 // a callback before every curve that can follow the progress and stop the render, and one after
-// every curve that can watch the picture grow. Also the sweeps' names, as the command line and
-// saved file names spell them.
+// every curve that can watch the picture grow.
 // Plain C++: turning the raster into an image file belongs to the caller.
 
 #include <cstdint>
 #include <functional>
-#include <string>
-#include <string_view>
 
 #include "sweeps/sweeps.h"
 #include "turtle/raster.h"
@@ -19,24 +16,6 @@ namespace sweeps {
 // The largest scale a render takes: 16 × 16 device pixels per logical pixel is a raster of
 // 9168 × 6608, about 240 MB.
 inline constexpr int kMaxRenderScale = 16;
-
-// A sweep and the name it goes by.
-struct NamedSweep {
-  std::string_view name;
-  const SweepPlan* plan;
-};
-// The three sweeps in the order of their buttons: "draw", "style2", "style3".
-extern const NamedSweep kNamedSweeps[3];
-
-// The sweep with this name, or nullptr when there is none.
-[[nodiscard]] const SweepPlan* SweepNamed(std::string_view name) noexcept;
-// The name of one of the three sweeps, or an empty view for any other plan.
-[[nodiscard]] std::string_view SweepNameOf(const SweepPlan& plan) noexcept;
-
-// The file name a picture is offered under: from the last sweep's name and the maximum it read,
-// written as the shortest decimal that reads back as that number, as in
-// "vornlace-style2-90.png"; "vornlace.png" before any sweep.
-[[nodiscard]] std::string SuggestedImageName(const SweepPlan* lastSweep, double sweepMax);
 
 // True when a sweep to this maximum would never end by itself: +∞, and every value from 2^53
 // up, where doubles are at least 2 apart and a step of 1 rounds away, so the angle stands still

@@ -2,6 +2,7 @@
 
 #include "curves/angle_colours.h"
 #include "curves/koch_curves.h"
+#include "sweeps/decimal_text.h"
 
 namespace sweeps {
 
@@ -29,13 +30,25 @@ void DrawClosingCurve(turtle::Turtle& t, const SweepState& state) {
 
 // The three buttons' sweeps side by side; these fields are all that sets them apart.
 // clang-format off
-const SweepPlan kDrawSweep  {.readsStyle1Max = true,  .step = -1.0, .color = curves::Color1,
-                             .curve = DrawKoch1,      .closingCurve = true};
-const SweepPlan kStyle2Sweep{.readsStyle1Max = false, .step = +1.0, .color = curves::Color2,
-                             .curve = DrawKoch2,      .closingCurve = true};
-const SweepPlan kStyle3Sweep{.readsStyle1Max = false, .step = -1.0, .color = curves::Color3,
-                             .curve = DrawKoch3,      .closingCurve = false};
+const SweepPlan kDrawSweep  {.name = "draw",   .readsStyle1Max = true,  .step = -1.0,
+                             .color = curves::Color1, .curve = DrawKoch1, .closingCurve = true};
+const SweepPlan kStyle2Sweep{.name = "style2", .readsStyle1Max = false, .step = +1.0,
+                             .color = curves::Color2, .curve = DrawKoch2, .closingCurve = true};
+const SweepPlan kStyle3Sweep{.name = "style3", .readsStyle1Max = false, .step = -1.0,
+                             .color = curves::Color3, .curve = DrawKoch3, .closingCurve = false};
 // clang-format on
+
+const SweepPlan* SweepNamed(std::string_view name) noexcept {
+  for (const SweepPlan* plan : kSweepPlans) {
+    if (plan->name == name) return plan;
+  }
+  return nullptr;
+}
+
+std::string SweepInputs::FileStem() const {
+  if (plan == nullptr) return "vornlace";
+  return "vornlace-" + std::string(plan->name) + "-" + ShortestDecimal(sweepMax);
+}
 
 Sweep::Sweep(const SweepPlan& plan, const SweepHost& host) : plan_(plan), host_(host) {
   SweepState& state = host_.state;
@@ -55,6 +68,8 @@ Sweep::Sweep(const SweepPlan& plan, const SweepHost& host) : plan_(plan), host_(
   if (plan_.readsStyle1Max) state.Style1MaxAngle = host_.readText1();
   state.SweepMaxAngle = host_.readText2();
   state.StopRequested = 0;
+  state.LastRead = {&plan_, state.Style1MaxAngle, state.SweepMaxAngle};
+  started_ = true;
 
   const bool down = plan_.step < 0;
   angle_ = down ? state.SweepMaxAngle : 0.0;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "turtle/canvas.h"
@@ -26,6 +28,20 @@ namespace sweeps {
 // At the bound a sweep button starts nothing and the running sweeps go on.
 inline constexpr int kMaxRunningSweeps = 32;
 
+struct SweepPlan;
+
+// What a sweep read when it started: which sweep, and the numbers its boxes gave.
+struct SweepInputs {
+  const SweepPlan* plan = nullptr;  // none before the first sweep
+  double style1Max = 0.0;           // Style1MaxAngle as the sweep started with it
+  double sweepMax = 0.0;
+
+  // The stem of the file names its picture is offered under: the sweep's name and the maximum
+  // it read, as the shortest decimal that reads back as that number ("vornlace-style2-90",
+  // "vornlace-draw-90.5"); "vornlace" before any sweep.
+  [[nodiscard]] std::string FileStem() const;
+};
+
 // State shared by every sweep of one window, all zero when the window is created.
 struct SweepState {
   std::int16_t StopRequested = 0;  // 0 false, -1 true; set by the stop button
@@ -33,12 +49,14 @@ struct SweepState {
   double SweepMaxAngle = 0.0;      // from the second box, read by every sweep
   bool Closing = false;            // the window is closing: every sweep ends at its next check
   int RunningSweeps = 0;           // sweeps started and not yet ended; at most the bound
+  SweepInputs LastRead;            // the sweep that last read its inputs, and what it read
 };
 
 // One button's sweep. The three sweeps differ only in these fields.
 struct SweepPlan {
-  bool readsStyle1Max;  // reads the first box into Style1MaxAngle before the second box
-  double step;          // -1: from SweepMaxAngle down to 0; +1: from 0 up to SweepMaxAngle
+  std::string_view name;  // as the command line and file names spell it: "draw", "style2", ...
+  bool readsStyle1Max;    // reads the first box into Style1MaxAngle before the second box
+  double step;            // -1: from SweepMaxAngle down to 0; +1: from 0 up to SweepMaxAngle
   turtle::ColorValue (*color)(double angleDegrees) noexcept;
   void (*curve)(turtle::Turtle& t, const SweepState& state, double angleDegrees);
   bool closingCurve;  // after a full run, the classic curve in yellow on top
@@ -47,6 +65,12 @@ struct SweepPlan {
 extern const SweepPlan kDrawSweep;    // "描画": Koch1, Color1, downward, closing curve
 extern const SweepPlan kStyle2Sweep;  // "形式２": Koch2, Color2, upward, closing curve
 extern const SweepPlan kStyle3Sweep;  // "形式3": Koch3, Color3, downward, no closing curve
+
+// The three sweeps in the order of their buttons.
+inline constexpr const SweepPlan* kSweepPlans[] = {&kDrawSweep, &kStyle2Sweep, &kStyle3Sweep};
+
+// The sweep with this name, or nullptr when there is none.
+[[nodiscard]] const SweepPlan* SweepNamed(std::string_view name) noexcept;
 
 inline constexpr std::int16_t kSweepDepth = 7;
 inline constexpr double kSweepLength = 300.0;
@@ -88,7 +112,8 @@ enum class SweepEnd { RanOut, Stopped, NotStarted };
 // the closing curve, so nothing can come between the two. A sweep whose loop has no pass at all
 // draws its closing curve as it starts.
 // Starting does nothing while the window is closing (the sweep is Stopped at once), or when
-// kMaxRunningSweeps sweeps are running already (NotStarted, StopRequested untouched).
+// kMaxRunningSweeps sweeps are running already (NotStarted, StopRequested untouched); a sweep
+// that did start records what it read in the state's LastRead.
 // The host is copied; what it refers to must outlive the sweep.
 class Sweep {
  public:
@@ -97,6 +122,8 @@ class Sweep {
   Sweep(const Sweep&) = delete;
   Sweep& operator=(const Sweep&) = delete;
 
+  // Whether the sweep started and read its inputs (it may have ended as it started).
+  [[nodiscard]] bool Started() const noexcept { return started_; }
   // True from a successful start until the sweep ends; only then may Step be called.
   [[nodiscard]] bool Running() const noexcept { return running_; }
   void Step();
@@ -114,6 +141,7 @@ class Sweep {
   // SweepMaxAngle but not this loop.
   double angle_ = 0.0;
   double last_ = 0.0;
+  bool started_ = false;
   bool running_ = false;
   SweepEnd end_ = SweepEnd::NotStarted;
 };

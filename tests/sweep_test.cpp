@@ -22,7 +22,7 @@ namespace {
 constexpr int kCanvasPixels = sweeps::kCanvasWidth * sweeps::kCanvasHeight;
 
 // A window's worth of sweep machinery on a real canvas, with inputs and a pump the test sets.
-struct Bench {
+struct SweepRig {
   turtle::Canvas canvas{sweeps::kCanvasWidth, sweeps::kCanvasHeight,
                         turtle::PackColor(240, 240, 240)};
   CountingTarget counter{canvas};
@@ -33,7 +33,7 @@ struct Bench {
   std::vector<std::string> reads;        // which box was read, in order
   std::vector<turtle::ColorValue> pens;  // PenColor at each pump's return, i.e. each curve
   int pumps = 0;
-  std::function<void(Bench&)> onPump = [](Bench&) {};
+  std::function<void(SweepRig&)> onPump = [](SweepRig&) {};
 
   // clang-format off
   sweeps::SweepHost Host() {
@@ -60,7 +60,7 @@ TEST(SweepTest, DefaultSweepsDrawTheirKnownNumberOfSegments) {
                {&sweeps::kStyle2Sweep, 7'125'759},
                {&sweeps::kStyle3Sweep, 7'109'375}};
   for (const Case& c : cases) {
-    Bench b;
+    SweepRig b;
     EXPECT_EQ(b.Run(*c.plan), SweepEnd::RanOut);
     EXPECT_EQ(b.counter.lines, c.segments);
     EXPECT_EQ(b.pumps, 91);
@@ -70,7 +70,7 @@ TEST(SweepTest, DefaultSweepsDrawTheirKnownNumberOfSegments) {
 }
 
 TEST(SweepTest, DrawSweepReadsBothBoxesInOrderAndTheOthersOnlyTheSecond) {
-  Bench b;
+  SweepRig b;
   b.text2 = -1;
   b.Run(sweeps::kDrawSweep);
   EXPECT_EQ(b.reads, (std::vector<std::string>{"Text1", "Text2"}));
@@ -84,7 +84,7 @@ TEST(SweepTest, DrawSweepReadsBothBoxesInOrderAndTheOthersOnlyTheSecond) {
 }
 
 TEST(SweepTest, SweepPreparesTheCanvasAndResetsTheCount) {
-  Bench b;
+  SweepRig b;
   b.canvas.SetDrawWidth(4);
   b.turtle.LineCount = 77;
   b.state.StopRequested = -1;
@@ -123,7 +123,7 @@ TEST(SweepTest, EdgeMaximaGiveTheExpectedPassesAndClosingCurves) {
       {"style 3 at 2.5", &sweeps::kStyle3Sweep, 2.5, 3, 3 * 78125},
   };
   for (const auto& c : cases) {
-    Bench b;
+    SweepRig b;
     b.text2 = c.max;
     EXPECT_EQ(b.Run(*c.plan), SweepEnd::RanOut) << c.what;
     EXPECT_EQ(b.pumps, c.pumps) << c.what;
@@ -134,9 +134,9 @@ TEST(SweepTest, EdgeMaximaGiveTheExpectedPassesAndClosingCurves) {
 TEST(SweepTest, FractionalMaximumShiftsTheDownwardSweepsOnly) {
   // Each curve's pen colour tells which angle it was drawn at.
   for (const auto* plan : {&sweeps::kDrawSweep, &sweeps::kStyle3Sweep, &sweeps::kStyle2Sweep}) {
-    Bench b;
+    SweepRig b;
     b.text2 = 90.5;
-    b.onPump = [](Bench& self) { self.pens.push_back(self.turtle.PenColor); };
+    b.onPump = [](SweepRig& self) { self.pens.push_back(self.turtle.PenColor); };
     b.Run(*plan);
     ASSERT_EQ(b.pumps, 91);
     // The pen seen at a pump is the previous curve's; the first is still unset.
@@ -148,7 +148,7 @@ TEST(SweepTest, FractionalMaximumShiftsTheDownwardSweepsOnly) {
 }
 
 TEST(SweepTest, ClosingCurveIsYellowOnTopAndOnlyAfterAFullRun) {
-  Bench b;
+  SweepRig b;
   b.text2 = 3;
   b.Run(sweeps::kDrawSweep);
   EXPECT_EQ(b.turtle.PenColor, turtle::kYellow);
@@ -164,8 +164,8 @@ TEST(SweepTest, ClosingCurveIsYellowOnTopAndOnlyAfterAFullRun) {
 }
 
 TEST(SweepTest, StopAtTheFirstPumpDrawsNothing) {
-  Bench b;
-  b.onPump = [](Bench& self) { self.state.StopRequested = -1; };
+  SweepRig b;
+  b.onPump = [](SweepRig& self) { self.state.StopRequested = -1; };
   EXPECT_EQ(b.Run(sweeps::kDrawSweep), SweepEnd::Stopped);
   EXPECT_EQ(b.counter.lines, 0);
   EXPECT_EQ(b.Count(turtle::kBlack), kCanvasPixels);
@@ -175,9 +175,9 @@ TEST(SweepTest, StopAtTheFirstPumpDrawsNothing) {
 TEST(SweepTest, StopDuringTheLastCurveStillGetsTheClosingCurve) {
   // A stop can only be seen at a pump; one that "arrives" during the last curve is found by no
   // further pump, so the loop runs out and the closing curve follows.
-  Bench b;
+  SweepRig b;
   b.text2 = 2;
-  b.onPump = [](Bench& self) {
+  b.onPump = [](SweepRig& self) {
     if (self.pumps == 3) self.state.StopRequested = 0;  // nothing yet at the last check
   };
   EXPECT_EQ(b.Run(sweeps::kStyle2Sweep), SweepEnd::RanOut);
@@ -187,8 +187,8 @@ TEST(SweepTest, StopDuringTheLastCurveStillGetsTheClosingCurve) {
 }
 
 TEST(SweepTest, StopAfterSomeCurvesEndsBeforeTheNextAndSkipsTheClosingCurve) {
-  Bench b;
-  b.onPump = [](Bench& self) {
+  SweepRig b;
+  b.onPump = [](SweepRig& self) {
     if (self.pumps == 4) self.state.StopRequested = -1;
   };
   EXPECT_EQ(b.Run(sweeps::kStyle2Sweep), SweepEnd::Stopped);
@@ -197,9 +197,9 @@ TEST(SweepTest, StopAfterSomeCurvesEndsBeforeTheNextAndSkipsTheClosingCurve) {
 }
 
 TEST(SweepTest, NestedSweepRunsToItsEndThenTheOuterOneContinuesWithItsOwnBounds) {
-  Bench b;
+  SweepRig b;
   b.text2 = 3;
-  b.onPump = [](Bench& self) {
+  b.onPump = [](SweepRig& self) {
     if (self.pumps != 2) return;
     self.text1 = 10;
     self.text2 = 1;  // the inner sweep's maximum; the outer keeps 3
@@ -214,9 +214,9 @@ TEST(SweepTest, NestedSweepRunsToItsEndThenTheOuterOneContinuesWithItsOwnBounds)
 }
 
 TEST(SweepTest, OneStopEndsEveryRunningSweepInnermostFirst) {
-  Bench b;
+  SweepRig b;
   std::vector<SweepEnd> ends;
-  b.onPump = [&ends](Bench& self) {
+  b.onPump = [&ends](SweepRig& self) {
     if (self.pumps == 2) ends.push_back(self.Run(sweeps::kStyle2Sweep));
     if (self.pumps == 4) self.state.StopRequested = -1;  // inside the inner sweep
   };
@@ -228,12 +228,12 @@ TEST(SweepTest, OneStopEndsEveryRunningSweepInnermostFirst) {
 // A storm of presses, each handled in whichever pump runs next: nesting stops at the bound, the
 // presses there start nothing, and the sweeps already running finish with their own bounds.
 TEST(SweepTest, PressesPastTheNestingBoundStartNothingAndRunningSweepsGoOn) {
-  Bench b;
+  SweepRig b;
   b.text2 = 3;  // the outer sweep: four passes
   int presses = 40;
   int deepest = 0;
   int refused = 0;
-  b.onPump = [&](Bench& self) {
+  b.onPump = [&](SweepRig& self) {
     deepest = std::max(deepest, self.state.RunningSweeps);
     self.text2 = 0;  // every nested sweep: one pass
     if (presses == 0) return;
@@ -250,9 +250,9 @@ TEST(SweepTest, PressesPastTheNestingBoundStartNothingAndRunningSweepsGoOn) {
 }
 
 TEST(SweepTest, OneStopEndsEverySweepUpToTheBound) {
-  Bench b;
+  SweepRig b;
   std::vector<SweepEnd> ends;
-  b.onPump = [&ends](Bench& self) {
+  b.onPump = [&ends](SweepRig& self) {
     if (self.state.RunningSweeps < sweeps::kMaxRunningSweeps) {
       ends.push_back(self.Run(sweeps::kDrawSweep));
       return;
@@ -269,8 +269,8 @@ TEST(SweepTest, OneStopEndsEverySweepUpToTheBound) {
 }
 
 TEST(SweepTest, ClosingTheWindowEndsEverySweepAndBlocksNewOnes) {
-  Bench b;
-  b.onPump = [](Bench& self) {
+  SweepRig b;
+  b.onPump = [](SweepRig& self) {
     if (self.pumps == 2) self.Run(sweeps::kStyle3Sweep);
     if (self.pumps == 3) self.state.Closing = true;
   };
@@ -282,14 +282,50 @@ TEST(SweepTest, ClosingTheWindowEndsEverySweepAndBlocksNewOnes) {
 
 TEST(SweepTest, AMaximumTooLargeToCountDownStillStopsOnRequest) {
   for (const double max : {1e300, std::numeric_limits<double>::infinity()}) {
-    Bench b;
+    SweepRig b;
     b.text2 = max;
-    b.onPump = [](Bench& self) {
+    b.onPump = [](SweepRig& self) {
       if (self.pumps == 3) self.state.StopRequested = -1;
     };
     EXPECT_EQ(b.Run(sweeps::kDrawSweep), SweepEnd::Stopped);
     EXPECT_EQ(b.pumps, 3);
   }
+}
+
+// What a started sweep read is recorded where it starts, for the names its pictures are offered
+// under; a press at the bound records nothing.
+TEST(SweepTest, TheLastSweepToReadItsInputsNamesThePicture) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const sweeps::SweepPlan* plan;
+    double max;
+    const char* stem;
+  } cases[] = {{&sweeps::kStyle2Sweep, 90, "vornlace-style2-90"},
+               {&sweeps::kDrawSweep, 90.5, "vornlace-draw-90.5"},
+               {&sweeps::kStyle3Sweep, -5, "vornlace-style3--5"},
+               {&sweeps::kDrawSweep, 0.1, "vornlace-draw-0.1"},
+               {&sweeps::kDrawSweep, inf, "vornlace-draw-inf"}};
+  EXPECT_EQ(sweeps::SweepInputs{}.FileStem(), "vornlace");
+  for (const Case& c : cases) {
+    EXPECT_EQ((sweeps::SweepInputs{c.plan, 0, c.max}.FileStem()), c.stem);
+    EXPECT_EQ(sweeps::SweepNamed(c.plan->name), c.plan);
+  }
+  SweepRig b;
+  b.text1 = 45;
+  b.text2 = 2;
+  b.onPump = [](SweepRig& self) {
+    if (self.pumps != 1) return;
+    self.text2 = 1;
+    self.Run(sweeps::kStyle3Sweep);  // inside the Draw sweep: the last one to read
+    self.text2 = 7;                  // edited afterwards: read by no sweep
+  };
+  b.Run(sweeps::kDrawSweep);
+  EXPECT_EQ(b.state.LastRead.plan, &sweeps::kStyle3Sweep);
+  EXPECT_EQ(b.state.LastRead.style1Max, 45.0);
+  EXPECT_EQ(b.state.LastRead.sweepMax, 1.0);
+  b.state.RunningSweeps = sweeps::kMaxRunningSweeps;
+  EXPECT_EQ(b.Run(sweeps::kDrawSweep), SweepEnd::NotStarted);
+  EXPECT_EQ(b.state.LastRead.plan, &sweeps::kStyle3Sweep);
 }
 
 TEST(SweepTest, StepsCallTheHookAfterEveryCurveAndDrawTheClosingCurveWithTheLastPass) {
@@ -303,7 +339,7 @@ TEST(SweepTest, StepsCallTheHookAfterEveryCurveAndDrawTheClosingCurveWithTheLast
                {&sweeps::kDrawSweep, -5, 0, 1},  // no pass: the closing curve as it starts
                {&sweeps::kStyle3Sweep, -5, 0, 0}};
   for (const Case& c : cases) {
-    Bench b;
+    SweepRig b;
     b.text2 = c.max;
     sweeps::SweepHost host = b.Host();
     std::vector<std::int64_t> linesAtHook;
@@ -324,9 +360,9 @@ TEST(SweepTest, StepsCallTheHookAfterEveryCurveAndDrawTheClosingCurveWithTheLast
 // The web page's driver: the nested run above, built from steps. The inner sweep starts between
 // the outer one's first and second passes, where the desktop's pump ran it.
 TEST(SweepTest, AStackOfSteppedSweepsDrawsWhatNestedRunsDraw) {
-  Bench nested;
+  SweepRig nested;
   nested.text2 = 3;
-  nested.onPump = [](Bench& self) {
+  nested.onPump = [](SweepRig& self) {
     if (self.pumps != 2) return;
     self.text1 = 10;
     self.text2 = 1;
@@ -334,7 +370,7 @@ TEST(SweepTest, AStackOfSteppedSweepsDrawsWhatNestedRunsDraw) {
   };
   nested.Run(sweeps::kStyle3Sweep);
 
-  Bench stepped;
+  SweepRig stepped;
   stepped.text2 = 3;
   sweeps::SweepStack stack(stepped.Host());
   ASSERT_TRUE(stack.Start(sweeps::kStyle3Sweep));
@@ -351,7 +387,7 @@ TEST(SweepTest, AStackOfSteppedSweepsDrawsWhatNestedRunsDraw) {
 }
 
 TEST(SweepTest, OneStopEndsEveryStackedSweepWithoutDrawingAgain) {
-  Bench b;
+  SweepRig b;
   sweeps::SweepStack stack(b.Host());
   stack.Start(sweeps::kStyle2Sweep);
   stack.Step();
@@ -379,7 +415,7 @@ TEST(SweepTest, OneStopEndsEveryStackedSweepWithoutDrawingAgain) {
 // The whole default Draw sweep, pixel for pixel. A change here means the picture changed: look
 // at the image written next to the test binary before updating the constant.
 TEST(SweepTest, DefaultDrawSweepPictureIsUnchanged) {
-  Bench b;
+  SweepRig b;
   b.Run(sweeps::kDrawSweep);
   const std::uint64_t hash = testing_support::HashPixels(b.canvas.Image());
   constexpr std::uint64_t kExpected = 0xefcdbcd2def54ec5ull;

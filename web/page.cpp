@@ -22,11 +22,7 @@ Page::Page(int width, int height, turtle::ColorValue background)
   Resize(width, height);
 }
 
-bool Page::Start(const sweeps::SweepPlan& plan) {
-  if (!stack_.Start(plan)) return false;
-  lastSweep_ = &plan;
-  return true;
-}
+bool Page::Start(const sweeps::SweepPlan& plan) { return stack_.Start(plan); }
 
 void Page::Resize(int width, int height) {
   width = std::clamp(width, 1, kMaxRasterWidth);
@@ -55,8 +51,6 @@ turtle::PixelRect Page::TakeChanged() {
   return changed;
 }
 
-std::string Page::SuggestedName() const {
-  return sweeps::SuggestedImageName(lastSweep_, state_.SweepMaxAngle);
-}
+std::string Page::SuggestedName() const { return state_.LastRead.FileStem() + ".png"; }
 
 }  // namespace web

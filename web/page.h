@@ -64,7 +64,6 @@ class Page {
   sweeps::SweepState state_;
   std::u16string text1_ = u"60";
   std::u16string text2_ = u"90";
-  const sweeps::SweepPlan* lastSweep_ = nullptr;
   turtle::PixelRect refreshed_;     // handed over by the canvas's refresh points, not yet taken
   std::vector<std::uint8_t> rgba_;  // the raster's pixels as of the last TakeChanged
   sweeps::SweepStack stack_;        // last: its sweeps refer to everything above

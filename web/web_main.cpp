@@ -42,7 +42,7 @@ EMSCRIPTEN_KEEPALIVE char16_t* vl_text(int box, int length) {
 // when it started (or, having no pass, drew at once), 0 at the nesting bound.
 EMSCRIPTEN_KEEPALIVE int vl_start(int sweep) {
   if (sweep < 0 || sweep > 2) return 0;
-  return page->Start(*sweeps::kNamedSweeps[sweep].plan) ? 1 : 0;
+  return page->Start(*sweeps::kSweepPlans[sweep]) ? 1 : 0;
 }
 
 // The stop button, and whether a stop is pending (the running sweeps end without drawing).
@@ -88,8 +88,8 @@ EMSCRIPTEN_KEEPALIVE const char* vl_suggested_name() {
 // Draws one curve of each style on a throwaway canvas, so the browser has compiled the drawing
 // code fully before the first sweep (the first curves otherwise run several times slower).
 EMSCRIPTEN_KEEPALIVE void vl_warm_up() {
-  for (const sweeps::NamedSweep& sweep : sweeps::kNamedSweeps) {
-    (void)sweeps::Render({.plan = sweep.plan, .style1Max = 0, .sweepMax = 0, .scale = 1});
+  for (const sweeps::SweepPlan* plan : sweeps::kSweepPlans) {
+    (void)sweeps::Render({.plan = plan, .style1Max = 0, .sweepMax = 0, .scale = 1});
   }
 }
 
