@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 #include "app/command_line.h"
 #include "app/japanese_texts.h"
@@ -17,17 +16,12 @@ namespace {
 // On X11 and Wayland desktops Qt aborts with a long message when there is no display; say it
 // in one sentence instead. A platform the user chose (QT_QPA_PLATFORM, -platform offscreen) may
 // need no display at all, so that is left to Qt.
-bool HaveDisplay(int argc, char** argv) {
+bool HaveDisplay(const ArgumentScan& scan) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
-  for (int i = 1; i + 1 < argc; ++i) {
-    const std::string_view arg(argv[i]);
-    if (arg == "-platform" || arg == "--platform") return true;
-  }
+  if (scan.namesPlatform || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 #else
-  (void)argc;
-  (void)argv;
+  (void)scan;
   return true;
 #endif
 }
@@ -36,8 +30,9 @@ bool HaveDisplay(int argc, char** argv) {
 
 int RunApplication(int argc, char** argv) {
   // Rendering to a file, the help and the version need no display.
-  if (const std::optional<int> status = RunCommandLine(argc, argv)) return *status;
-  if (!HaveDisplay(argc, argv)) {
+  const ArgumentScan scan = ScanArguments(argc, argv);
+  if (scan.ownOption) return RunCommandLine(argc, argv);
+  if (!HaveDisplay(scan)) {
     std::fputs("vornlace: no display to show the window on (DISPLAY is not set).\n", stderr);
     return EXIT_FAILURE;
   }

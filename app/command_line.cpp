@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImageWriter>
-#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -14,22 +13,16 @@
 #include <string>
 #include <string_view>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "animation/animate.h"
 #include "app/image_file.h"
+#include "app/progress_line.h"
 #include "app/qstring_number.h"
+#include "app/stop_signals.h"
 #include "sweeps/render.h"
 
 namespace app {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // ---- Messages ----------------------------------------------------------------------------------
 
@@ -141,131 +134,6 @@ QStringList ArgumentsAsText(int argc, char** argv) {
   return arguments;
 #endif
 }
-
-// ---- Signals -----------------------------------------------------------------------------------
-
-// The signal that asked the render to end, or 0. Only ever set by the handler.
-volatile std::sig_atomic_t gStopSignal = 0;
-
-extern "C" void OnStopSignal(int signal) { gStopSignal = signal; }
-
-// Catches Ctrl+C and SIGTERM while it lives, so a render can end between curves and leave no
-// file behind; puts the previous handlers back afterwards. A signal that was ignored when the
-// program started (a background job, nohup) stays ignored.
-class StopSignals {
- public:
-  StopSignals() {
-    gStopSignal = 0;
-    previousInt_ = Catch(SIGINT);
-    previousTerm_ = Catch(SIGTERM);
-  }
-  ~StopSignals() {
-    std::signal(SIGINT, previousInt_);
-    std::signal(SIGTERM, previousTerm_);
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-  [[nodiscard]] static int Caught() noexcept { return gStopSignal; }
-
- private:
-  using Handler = void (*)(int);
-  static Handler Catch(int signal) {
-    const Handler previous = std::signal(signal, OnStopSignal);
-    if (previous == SIG_IGN) std::signal(signal, SIG_IGN);
-    return previous;
-  }
-
-  Handler previousInt_ = SIG_DFL;
-  Handler previousTerm_ = SIG_DFL;
-};
-
-// ---- Progress ----------------------------------------------------------------------------------
-
-bool StderrIsTerminal() {
-#if defined(_WIN32)
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
-
-std::string Duration(double seconds) {
-  const auto s = static_cast<long long>(seconds + 0.5);
-  char text[48];
-  if (s < 60) {
-    std::snprintf(text, sizeof text, "%lld s", s);
-  } else if (s < 3600) {
-    std::snprintf(text, sizeof text, "%lld min %02lld s", s / 60, s % 60);
-  } else if (s < 48 * 3600) {
-    std::snprintf(text, sizeof text, "%lld h %02lld min", s / 3600, s % 3600 / 60);
-  } else {
-    std::snprintf(text, sizeof text, "%lld days", s / 86400);
-  }
-  return text;
-}
-
-// The progress of a long render on standard error, when that is a terminal: one line,
-// rewritten in place a few times a second once the render has run for a second, and erased
-// when the render is over. Quick renders and redirected output show nothing.
-class ProgressLine {
- public:
-  ProgressLine() : terminal_(StderrIsTerminal()), start_(Clock::now()) {}
-  ~ProgressLine() { Clear(); }
-  ProgressLine(const ProgressLine&) = delete;
-  ProgressLine& operator=(const ProgressLine&) = delete;
-
-  void Update(std::uint64_t done, std::uint64_t total) {
-    if (!Due()) return;
-    const double elapsed = Seconds(Clock::now() - start_);
-    std::string text =
-        "vornlace: " + std::to_string(done) + "/" + std::to_string(total) + " curves";
-    // Curves of one sweep cost much the same, so the pace so far is a fair guide.
-    if (done > 0 && done < total) {
-      const double left = elapsed / static_cast<double>(done) * static_cast<double>(total - done);
-      text += left < 1.0 ? ", under 1 s left" : ", about " + Duration(left) + " left";
-    }
-    Show(text);
-  }
-
-  // Replaces the line with `text` if the line is in use or the render has run for a second.
-  void Note(const std::string& text) {
-    if (shown_ || (terminal_ && Seconds(Clock::now() - start_) >= kDelaySeconds)) Show(text);
-  }
-
-  void Clear() {
-    if (!shown_) return;
-    std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
-    shown_ = false;
-  }
-
- private:
-  static constexpr double kDelaySeconds = 1.0;
-  static constexpr double kIntervalSeconds = 0.2;
-
-  static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-  bool Due() {
-    if (!terminal_) return false;
-    const Clock::time_point now = Clock::now();
-    if (Seconds(now - start_) < kDelaySeconds) return false;
-    if (shown_ && Seconds(now - lastShown_) < kIntervalSeconds) return false;
-    lastShown_ = now;
-    return true;
-  }
-
-  void Show(const std::string& text) {
-    std::fputs(("\r\033[K" + text).c_str(), stderr);
-    std::fflush(stderr);
-    shown_ = true;
-  }
-
-  bool terminal_;
-  Clock::time_point start_;
-  Clock::time_point lastShown_;
-  bool shown_ = false;
-};
 
 // ---- Rendering ---------------------------------------------------------------------------------
 
@@ -415,16 +283,6 @@ bool IsOwnOption(const Options& options, std::string_view arg) {
   const QString name = QString::fromLocal8Bit(arg.substr(0, arg.find('=')));
   for (const QCommandLineOption& option : options.All()) {
     if (option.names().contains(name)) return true;
-  }
-  return false;
-}
-
-bool HasOwnOption(int argc, char** argv) {
-  const Options options;
-  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
-    const std::string_view arg(argv[i]);
-    if (arg == "--") break;
-    if (IsOwnOption(options, arg)) return true;
   }
   return false;
 }
@@ -588,8 +446,20 @@ int RunCommands(const QStringList& arguments) {
 
 }  // namespace
 
-std::optional<int> RunCommandLine(int argc, char** argv) {
-  if (!HasOwnOption(argc, argv)) return std::nullopt;
+ArgumentScan ScanArguments(int argc, char** argv) {
+  const Options options;
+  ArgumentScan scan;
+  bool optionsEnded = false;  // after "--" nothing is an option of the program's own
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+    const std::string_view arg(argv[i]);
+    optionsEnded = optionsEnded || arg == "--";
+    if (!optionsEnded && IsOwnOption(options, arg)) scan.ownOption = true;
+    if ((arg == "-platform" || arg == "--platform") && i + 1 < argc) scan.namesPlatform = true;
+  }
+  return scan;
+}
+
+int RunCommandLine(int argc, char** argv) {
   // For the image format plugins; needs no display.
   int count = argc;
   QCoreApplication core(count, argv);

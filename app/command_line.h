@@ -14,10 +14,16 @@ namespace app {
 inline constexpr int kExitWriteFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// Runs the command line when it holds one of the program's own options and returns the exit
-// status; returns nothing when the window should start instead. Must run before any
-// application object exists; it makes a QCoreApplication of its own, never a GUI one.
-[[nodiscard]] std::optional<int> RunCommandLine(int argc, char** argv);
+// What the arguments ask for, read once before any application object exists.
+struct ArgumentScan {
+  bool ownOption = false;      // one of the program's own options: the command line runs
+  bool namesPlatform = false;  // Qt's -platform NAME: the window may need no display
+};
+[[nodiscard]] ArgumentScan ScanArguments(int argc, char** argv);
+
+// Runs the command line and returns the exit status. Must run before any application object
+// exists; it makes a QCoreApplication of its own, never a GUI one.
+[[nodiscard]] int RunCommandLine(int argc, char** argv);
 
 // For window mode, once the application object has taken Qt's options out of `arguments`
 // (program name first): reports the first one left, if any, and returns the usage status.
