@@ -42,12 +42,12 @@ int RunApplication(int argc, char** argv) {
   }
   QApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
   QApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
-  QApplication::setDesktopFileName(QStringLiteral("org.vornlace.Vornlace"));
+  QApplication::setDesktopFileName(QStringLiteral(VORNLACE_APP_ID));
   // The window is Japanese, and so are the dialogs and menus Qt supplies, on any desktop.
   InstallQtJapanese();
 
   QIcon icon;
-  for (const int size : {16, 32, 48, 64, 128, 256}) {
+  for (const int size : {VORNLACE_ICON_SIZES}) {
     icon.addFile(QStringLiteral(":/icons/vornlace-%1.png").arg(size), QSize(size, size));
   }
   QApplication::setWindowIcon(icon);

@@ -2,25 +2,17 @@
 #
 # Included from the top-level CMakeLists.txt once the `vornlace` executable
 # and the `koch_gui` static library exist, after include(GNUInstallDirs),
-# include(CTest) and find_package(Qt6 ... Widgets).
-#
-# Optional inputs (set before including):
-#   VORNLACE_VERSION_TEXT  version shown to users, e.g. "1.00"
-#   VORNLACE_APP_NAME      product name, defaults to ${PROJECT_NAME}
+# include(CTest) and find_package(Qt6 ... Widgets), with VORNLACE_VERSION_TEXT
+# (the version shown to users, "1.00") set.
 
 set(VORNLACE_PACKAGING_DIR "${CMAKE_CURRENT_LIST_DIR}")
+# The application id: the desktop entry's and metainfo's names, the installed icons' name, and
+# what the start-up code tells the desktop the window belongs to.
 set(VORNLACE_APP_ID "org.vornlace.Vornlace")
 # The one list of icon sizes: the generator, the embedded resources, the start-up code, the
 # install rules and the checks all receive it from here.
 set(VORNLACE_ICON_SIZES 16 32 48 64 128 256)
 string(REPLACE ";" "," _vornlace_icon_sizes_c "${VORNLACE_ICON_SIZES}")
-
-if(NOT DEFINED VORNLACE_VERSION_TEXT)
-  set(VORNLACE_VERSION_TEXT "1.00")
-endif()
-if(NOT DEFINED VORNLACE_APP_NAME)
-  set(VORNLACE_APP_NAME "${PROJECT_NAME}")
-endif()
 
 # The metainfo carries the release list by hand; make sure its newest entry
 # is the version we are building.
@@ -53,7 +45,8 @@ qt_add_resources(koch_gui "vornlace_icons"
   BASE "${VORNLACE_PACKAGING_DIR}/icons"
   FILES ${_vornlace_png_files}
 )
-target_compile_definitions(koch_gui PRIVATE VORNLACE_ICON_SIZES=${_vornlace_icon_sizes_c})
+target_compile_definitions(koch_gui PRIVATE VORNLACE_ICON_SIZES=${_vornlace_icon_sizes_c}
+                           VORNLACE_APP_ID="${VORNLACE_APP_ID}")
 
 # Regenerates the icon files from their description: cmake --build --preset dev --target icons
 find_program(VORNLACE_PYTHON3_EXECUTABLE NAMES python3 python)
