@@ -80,7 +80,7 @@ class Significand {
   // past the kept digits moves the value off any exact rounding boundary
   // in the same direction the dropped digits did.
   void Finish() {
-    if (dropped_nonzero_) {
+    if (droppedNonzero_) {
       digits_[count_++] = '1';
       --scale_;
     }
@@ -97,14 +97,14 @@ class Significand {
       digits_[count_++] = static_cast<char>('0' + d);
       return true;
     }
-    if (d != 0) dropped_nonzero_ = true;
+    if (d != 0) droppedNonzero_ = true;
     return false;
   }
 
   std::array<char, kKeptDigits + 1> digits_{};
   std::size_t count_ = 0;
   std::int64_t scale_ = 0;
-  bool dropped_nonzero_ = false;
+  bool droppedNonzero_ = false;
 };
 
 // Converts ±D.DDD × 10^lead, correctly rounded, subnormals included, in any locale.
@@ -140,38 +140,38 @@ double NumberFromText(std::u16string_view text) noexcept {
   }
 
   Significand sig;
-  bool any_digit = false;
+  bool anyDigit = false;
   for (int d; i < n && (d = DigitOf(text[i])) >= 0; ++i) {
     sig.AddIntegerDigit(d);
-    any_digit = true;
+    anyDigit = true;
   }
   if (i < n && IsPoint(text[i])) {
     ++i;
     for (int d; i < n && (d = DigitOf(text[i])) >= 0; ++i) {
       sig.AddFractionDigit(d);
-      any_digit = true;
+      anyDigit = true;
     }
   }
-  if (!any_digit) return 0.0;
+  if (!anyDigit) return 0.0;
 
   // The exponent is only taken if it is complete; otherwise it is ignored.
   std::int64_t exponent = 0;
   if (i < n && IsExponentMark(text[i])) {
     std::size_t j = i + 1;
-    int exponent_sign = 1;
+    int exponentSign = 1;
     if (j < n) {
       if (const int sign = SignOf(text[j]); sign != 0) {
-        exponent_sign = sign;
+        exponentSign = sign;
         ++j;
       }
     }
-    bool exponent_digit = false;
+    bool exponentDigit = false;
     std::int64_t magnitude = 0;
     for (int d; j < n && (d = DigitOf(text[j])) >= 0; ++j) {
-      exponent_digit = true;
+      exponentDigit = true;
       if (magnitude < kExponentCap) magnitude = magnitude * 10 + d;
     }
-    if (exponent_digit) exponent = exponent_sign * magnitude;
+    if (exponentDigit) exponent = exponentSign * magnitude;
   }
 
   sig.Finish();
