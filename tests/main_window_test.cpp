@@ -500,6 +500,33 @@ TEST_F(MainWindowTest, CanvasDescriptionSaysWhatIsDrawn) {
             QStringLiteral("「描画」で 2° から 0° まで描きました。"));
 }
 
+// While a save dialog is open, another save asked for (the keys, the menu, a sweep's event
+// pump) opens nothing.
+TEST_F(MainWindowTest, OneSaveDialogAtATime) {
+  type("Text2", QStringLiteral("0"));
+  click("Command2");  // so that an animation can be saved too
+  int dialogs = 0;
+  int extra = 0;
+  QTimer::singleShot(0, &window, [&] {
+    auto* first = QApplication::activeModalWidget();
+    dialogs += qobject_cast<QFileDialog*>(first) != nullptr;
+    for (const char* name : {"SaveImage", "SaveAnimation"}) {
+      // A second dialog would run an event loop of its own: this closes it, and counts it.
+      QTimer::singleShot(0, &window, [&, first] {
+        if (QWidget* other = QApplication::activeModalWidget(); other != first) {
+          ++extra;
+          static_cast<QDialog*>(other)->reject();
+        }
+      });
+      child<QAction>(name)->trigger();
+    }
+    static_cast<QDialog*>(first)->reject();
+  });
+  child<QAction>("SaveImage")->trigger();
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(extra, 0);
+}
+
 // Copy from the canvas's menu, and with the standard key; in a text box the key copies text.
 TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy) {
   window.activateWindow();
