@@ -258,6 +258,20 @@ TEST_F(MainWindowTest, EverythingASweepChangedIsOnScreenWhenItEnds) {
   click("Command4");
   EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
   EXPECT_TRUE(canvas()->pacer().Held().Empty());
+  // Stopped once its first curve is drawn: that curve is on the screen too.
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+    if (countColour(Qt::black) == kPixels) return;
+    click("Command3");
+    poll.stop();
+  });
+  poll.start(0);
+  type("Text2", QStringLiteral("90"));
+  click("Command2");
+  EXPECT_EQ(window.sweepState().StopRequested, -1);
+  EXPECT_LT(countColour(Qt::black), kPixels);
+  EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
+  EXPECT_TRUE(canvas()->pacer().Held().Empty());
 }
 
 TEST_F(MainWindowTest, TextThatIsNotANumberReadsAsZero) {
