@@ -55,7 +55,7 @@ CanvasWidget::CanvasWidget(QSize clientSize, QWidget* parent)
 
 QSize CanvasWidget::sizeHint() const { return clientSize_ + QSize(2 * kBorder, 2 * kBorder); }
 
-QColor CanvasWidget::colourAt(QPoint logical) const {
+QColor CanvasWidget::colorAt(QPoint logical) const {
   // The device pixel at the logical pixel's top-left corner.
   const QPoint corner = mapTo(window(), contentsRect().topLeft() + logical);
   const int x = DeviceFloor(corner.x() * rasterRatio_) - clientDeviceOrigin_.x();
