@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <chrono>
-#include <cmath>
 
 #include "app/image_file.h"
+#include "turtle/device_pixels.h"
 
 namespace app {
 
@@ -26,11 +26,12 @@ turtle::PresentPacer::Nanoseconds SteadyNow() {
       .count();
 }
 
-// The raster covers every device pixel the client area touches, partly touched edge pixels
-// included, and is drawn after the border: at a fractional ratio the border's own rounding
-// then never leaves a column or row between the two unpainted.
-int DeviceFloor(qreal device) { return static_cast<int>(std::floor(device)); }
-int DeviceCeil(qreal device) { return static_cast<int>(std::ceil(device)); }
+turtle::PixelRect PixelRectOf(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+QRect QRectOf(const turtle::PixelRect& r) {
+  return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
 
 }  // namespace
 
@@ -55,21 +56,24 @@ CanvasWidget::CanvasWidget(QSize clientSize, QWidget* parent)
 
 QSize CanvasWidget::sizeHint() const { return clientSize_ + QSize(2 * kBorder, 2 * kBorder); }
 
-QColor CanvasWidget::colourAt(QPoint logical) const {
-  // The device pixel at the logical pixel's top-left corner.
-  const QPoint corner = mapTo(window(), contentsRect().topLeft() + logical);
-  const int x = DeviceFloor(corner.x() * rasterRatio_) - clientDeviceOrigin_.x();
-  const int y = DeviceFloor(corner.y() * rasterRatio_) - clientDeviceOrigin_.y();
-  return QColor::fromRgb(canvas_.Image().Pixel(x, y));
+QColor CanvasWidget::colorAt(QPoint logical) const {
+  // The device pixel at the logical pixel's top-left corner: the first one the pixel touches.
+  const QRect pixel(mapTo(window(), contentsRect().topLeft() + logical), QSize(1, 1));
+  const turtle::PixelRect device = turtle::DeviceCover(PixelRectOf(pixel), rasterRatio_);
+  return QColor::fromRgb(canvas_.Image().Pixel(device.left - clientDeviceOrigin_.x(),
+                                               device.top - clientDeviceOrigin_.y()));
 }
 
 void CanvasWidget::matchRasterToScreen() {
   const qreal ratio = devicePixelRatioF();
+  // The raster covers every device pixel the client area touches, partly touched edge pixels
+  // included, and is drawn after the border: at a fractional ratio the border's own rounding
+  // then never leaves a column or row between the two unpainted.
   const QRect client(mapTo(window(), contentsRect().topLeft()), contentsRect().size());
-  const QPoint origin(DeviceFloor(client.left() * ratio), DeviceFloor(client.top() * ratio));
-  const int w = DeviceCeil((client.left() + client.width()) * ratio) - origin.x();
-  const int h = DeviceCeil((client.top() + client.height()) * ratio) - origin.y();
-  clientDeviceOrigin_ = origin;
+  const turtle::PixelRect device = turtle::DeviceCover(PixelRectOf(client), ratio);
+  const int w = device.right - device.left;
+  const int h = device.bottom - device.top;
+  clientDeviceOrigin_ = QPoint(device.left, device.top);
   if (ratio == rasterRatio_ && w == canvas_.Image().Width() && h == canvas_.Image().Height()) {
     return;
   }
@@ -96,20 +100,9 @@ void CanvasWidget::moveEvent(QMoveEvent* e) {
 }
 
 QRect CanvasWidget::logicalCover(const turtle::PixelRect& raster) const {
-  // Qt clips the repaint to the device pixels of the logical rectangle and flushes its own
-  // rounding of that rectangle; at a fractional ratio either can fall short of an edge column
-  // of the raster rectangle. A margin of one device pixel's worth of logical pixels on every
-  // side keeps both covering it (MainWindowTest.ScreenShowsEveryDevicePixelOfTheCanvas).
-  const qreal r = rasterRatio_;
-  const int grow = static_cast<int>(std::ceil(1.0 / r));
-  const int left = static_cast<int>(std::floor((clientDeviceOrigin_.x() + raster.left) / r));
-  const int top = static_cast<int>(std::floor((clientDeviceOrigin_.y() + raster.top) / r));
-  const int right = static_cast<int>(std::ceil((clientDeviceOrigin_.x() + raster.right) / r));
-  const int bottom = static_cast<int>(std::ceil((clientDeviceOrigin_.y() + raster.bottom) / r));
-  const QPoint inWindow = mapTo(window(), QPoint(0, 0));
-  return QRect(QPoint(left - grow, top - grow) - inWindow,
-               QPoint(right + grow - 1, bottom + grow - 1) - inWindow) &
-         rect();
+  const turtle::PixelRect inWindow =
+      turtle::LogicalCover(raster, clientDeviceOrigin_.x(), clientDeviceOrigin_.y(), rasterRatio_);
+  return QRectOf(inWindow).translated(-mapTo(window(), QPoint(0, 0))) & rect();
 }
 
 void CanvasWidget::onRefresh(const turtle::PixelRect& changed) {
@@ -147,22 +140,19 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
     painter.drawImage(QRectF(client), image);  // never the case for a widget; kept safe
     return;
   }
-  const QPointF clientTopLeft = toDevice.map(QPointF(client.topLeft()));
-  const QPoint origin(DeviceFloor(clientTopLeft.x()), DeviceFloor(clientTopLeft.y()));
-  const QRectF exposedDevice = toDevice.mapRect(QRectF(exposed));
-  const QRect source = QRect(QPoint(DeviceFloor(exposedDevice.left()) - origin.x(),
-                                    DeviceFloor(exposedDevice.top()) - origin.y()),
-                             QPoint(DeviceCeil(exposedDevice.right()) - origin.x() - 1,
-                                    DeviceCeil(exposedDevice.bottom()) - origin.y() - 1)) &
-                       image.rect();
-  if (source.isEmpty()) return;
+  const turtle::RasterCopy copy =
+      turtle::ExposedRaster(PixelRectOf(exposed), client.left(), client.top(),
+                            {toDevice.m11(), toDevice.m22(), toDevice.dx(), toDevice.dy()},
+                            raster.Width(), raster.Height());
+  if (copy.source.Empty()) return;
   // Draws in device pixels: undoing the ratio leaves a translation, which lands on the whole
-  // pixel `origin`, so each raster pixel is copied to exactly one device pixel.
+  // pixel where the raster's top-left goes, so each raster pixel is copied to exactly one
+  // device pixel.
   painter.setWorldTransform(QTransform::fromScale(1.0 / toDevice.m11(), 1.0 / toDevice.m22()));
-  painter.drawImage(
-      QPointF(origin.x() + source.x() - toDevice.dx(), origin.y() + source.y() - toDevice.dy()),
-      image, source);
-  pacer_.Painted({source.left(), source.top(), source.right() + 1, source.bottom() + 1});
+  painter.drawImage(QPointF(copy.deviceX + copy.source.left - toDevice.dx(),
+                            copy.deviceY + copy.source.top - toDevice.dy()),
+                    image, QRectOf(copy.source));
+  pacer_.Painted(copy.source);
 }
 
 }  // namespace app

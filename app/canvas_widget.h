@@ -23,7 +23,7 @@ class CanvasWidget final : public QFrame {
   [[nodiscard]] turtle::Canvas& canvas() noexcept { return canvas_; }
   [[nodiscard]] const turtle::Canvas& canvas() const noexcept { return canvas_; }
   // The colour of a client-area pixel at a logical position, as the raster holds it.
-  [[nodiscard]] QColor colourAt(QPoint logical) const;
+  [[nodiscard]] QColor colorAt(QPoint logical) const;
 
   // Brings the screen up to date with everything changed so far, now, whatever the pacing
   // says; does nothing when nothing is held back. Runs no other events.

@@ -92,7 +92,7 @@ class MainWindowTest : public ::testing::Test {
   int countColour(const QColor& c) {
     int n = 0;
     for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) n += canvas()->colourAt(QPoint(x, y)) == c;
+      for (int x = 0; x < kWidth; ++x) n += canvas()->colorAt(QPoint(x, y)) == c;
     return n;
   }
 

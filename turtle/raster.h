@@ -28,6 +28,11 @@ struct PixelRect {
     return {left < o.left ? left : o.left, top < o.top ? top : o.top,
             right > o.right ? right : o.right, bottom > o.bottom ? bottom : o.bottom};
   }
+  // The pixels in both; empty when they share none.
+  [[nodiscard]] PixelRect Intersected(const PixelRect& o) const noexcept {
+    return {left > o.left ? left : o.left, top > o.top ? top : o.top,
+            right < o.right ? right : o.right, bottom < o.bottom ? bottom : o.bottom};
+  }
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
