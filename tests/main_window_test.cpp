@@ -89,7 +89,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   // Counts client-area pixels of one colour, in logical pixels.
-  int countColour(const QColor& c) {
+  int countColor(const QColor& c) {
     int n = 0;
     for (int y = 0; y < kHeight; ++y)
       for (int x = 0; x < kWidth; ++x) n += canvas()->colorAt(QPoint(x, y)) == c;
@@ -174,7 +174,7 @@ TEST_F(MainWindowTest, CanvasRasterHasOnePixelPerDevicePixel) {
 
 TEST_F(MainWindowTest, CanvasStartsWithTheDefaultBackgroundAndNothingDrawn) {
   const QColor background = canvas()->palette().color(QPalette::Window);
-  EXPECT_EQ(countColour(background), kPixels);
+  EXPECT_EQ(countColor(background), kPixels);
   EXPECT_FALSE(window.sweeping());
 }
 
@@ -235,17 +235,17 @@ TEST_F(MainWindowTest, DrawButtonFillsTheCanvasAndEndsWithTheYellowCurve) {
   type("Text2", QStringLiteral("10"));
   click("Command1");
   EXPECT_FALSE(window.sweeping());
-  EXPECT_GT(countColour(Qt::yellow), 800);
-  EXPECT_GT(countColour(Qt::black), kPixels / 2);
+  EXPECT_GT(countColor(Qt::yellow), 800);
+  EXPECT_GT(countColor(Qt::black), kPixels / 2);
   // Cyan at 0° from Color1, beneath the yellow.
-  EXPECT_GT(countColour(QColor(0, 240, 240)), 50);
+  EXPECT_GT(countColor(QColor(0, 240, 240)), 50);
   EXPECT_EQ(window.turtleState().PenColor, turtle::kYellow);
 }
 
 TEST_F(MainWindowTest, StyleThreeWithANegativeMaximumLeavesTheCanvasBlack) {
   type("Text2", QStringLiteral("-5"));
   click("Command4");
-  EXPECT_EQ(countColour(Qt::black), kPixels);
+  EXPECT_EQ(countColor(Qt::black), kPixels);
 }
 
 // A sweep that draws nothing after clearing, or ends between refresh points, must still leave
@@ -261,7 +261,7 @@ TEST_F(MainWindowTest, EverythingASweepChangedIsOnScreenWhenItEnds) {
   // Stopped once its first curve is drawn: that curve is on the screen too.
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, &window, [&] {
-    if (countColour(Qt::black) == kPixels) return;
+    if (countColor(Qt::black) == kPixels) return;
     click("Command3");
     poll.stop();
   });
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, EverythingASweepChangedIsOnScreenWhenItEnds) {
   type("Text2", QStringLiteral("90"));
   click("Command2");
   EXPECT_EQ(window.sweepState().StopRequested, -1);
-  EXPECT_LT(countColour(Qt::black), kPixels);
+  EXPECT_LT(countColor(Qt::black), kPixels);
   EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
   EXPECT_TRUE(canvas()->pacer().Held().Empty());
 }
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, StopButtonEndsTheSweepBeforeItsNextCurve) {
   QTimer::singleShot(0, &window, [this] { click("Command3"); });
   click("Command2");
   EXPECT_EQ(window.sweepState().StopRequested, -1);
-  EXPECT_EQ(countColour(Qt::black), kPixels);
+  EXPECT_EQ(countColor(Qt::black), kPixels);
   EXPECT_FALSE(window.sweeping());
 }
 
@@ -305,7 +305,7 @@ TEST_F(MainWindowTest, SweepButtonPressedDuringASweepRunsANestedSweep) {
   EXPECT_TRUE(nestedSeen);
   EXPECT_FALSE(window.sweeping());
   // The outer Draw sweep went on after the inner one and closed with the yellow curve.
-  EXPECT_GT(countColour(Qt::yellow), 800);
+  EXPECT_GT(countColor(Qt::yellow), 800);
 }
 
 TEST_F(MainWindowTest, ClosingDuringASweepEndsItAtOnceAndDrawsNothingMore) {
@@ -316,10 +316,10 @@ TEST_F(MainWindowTest, ClosingDuringASweepEndsItAtOnceAndDrawsNothingMore) {
   EXPECT_LT(timer.elapsed(), 2000);
   EXPECT_TRUE(window.sweepState().Closing);
   EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(countColour(Qt::black), kPixels);
+  EXPECT_EQ(countColor(Qt::black), kPixels);
   // A click that somehow still reaches a closed window starts nothing.
   window.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-  EXPECT_EQ(countColour(Qt::black), kPixels);
+  EXPECT_EQ(countColor(Qt::black), kPixels);
 }
 
 // Save asked for from inside a sweep's event pump: the dialog offers the suggested name, the
@@ -356,7 +356,7 @@ TEST_F(MainWindowTest, SaveWritesThePictureAsDrawnAndReportsAFailure) {
   QImage black(saved.size(), QImage::Format_RGB32);
   black.fill(Qt::black);
   EXPECT_EQ(saved, black);
-  EXPECT_GT(countColour(Qt::yellow), 800);
+  EXPECT_GT(countColor(Qt::yellow), 800);
 
   QString message;
   QTimer::singleShot(0, &window, [&] {
