@@ -37,7 +37,7 @@ struct Pen {
   double pixelsPerUnitY = 1.0;
   turtle::ColorValue color = 0;
   std::uint64_t segments = 0;
-  StreamDigest* digest = nullptr;
+  testing_support::StreamDigest* digest = nullptr;
 };
 
 template <bool kRecord>
@@ -149,7 +149,8 @@ LimitResult Sweep(Pen& pen, const SweepCase& sweep, double& style1Max) {
 
 }  // namespace
 
-LimitResult LimitSurface::Run(const SweepCase& sweep, double& style1Max, StreamDigest* digest) {
+LimitResult LimitSurface::Run(const SweepCase& sweep, double& style1Max,
+                              testing_support::StreamDigest* digest) {
   Pen pen;
   pen.bits = pixels_.data();
   pen.width = width_;
