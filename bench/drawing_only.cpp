@@ -158,25 +158,25 @@ DrawingOnlyFigures MeasureDrawingOnly(std::span<const SweepCase> cases, int reps
 std::vector<Row> DrawingOnlyRows(const DrawingOnlyFigures& figures) {
   std::vector<Row> rows;
   std::uint64_t segments = 0, curves = 0, allocations = 0;
-  int group = 0;
+  int index = 0;
   for (const DrawingOnlyFigures::Sweep& s : figures.sweeps) {
     const double program = Median(s.program);
     const double naive = Median(s.naive);
     const double limit = Median(s.limit);
     const char* name = s.sweep->name;
-    rows.push_back({group, "a", "program (Canvas, Turtle, RunSweep)", name, s.segments, s.curves,
-                    program, "1.00 (reference)"});
-    rows.push_back({group, "b", "naive (trig per segment, QPainter)", name, s.segments, s.curves,
-                    naive, Format("%.2f", naive / program) + "x the program's time"});
-    rows.push_back({group, "c", "limit kernel (tables, 1 px/segment)", name, s.segments, s.curves,
-                    limit, "program = " + Format("%.2f", program / limit) + "x limit"});
-    ++group;
+    rows.push_back({Part::kProgram, "program (Canvas, Turtle, RunSweep)", name, s.segments,
+                    s.curves, program, "1.00 (reference)", index});
+    rows.push_back({Part::kNaive, "naive (trig per segment, QPainter)", name, s.segments, s.curves,
+                    naive, Format("%.2f", naive / program) + "x the program's time", index});
+    rows.push_back({Part::kLimit, "limit kernel (tables, 1 px/segment)", name, s.segments, s.curves,
+                    limit, "program = " + Format("%.2f", program / limit) + "x limit", index});
+    ++index;
     segments += s.segments * static_cast<std::uint64_t>(figures.reps);
     curves += s.curves * static_cast<std::uint64_t>(figures.reps);
     allocations += s.programAllocations;
   }
   rows.push_back(
-      Note(11, "e", "allocations, program drawing only",
+      Note(Part::kResources, "allocations, program drawing only",
            Grouped(allocations) + " in " + Grouped(segments) + " segments, " + Grouped(curves) +
                " curves: " +
                Format("%.6f", static_cast<double>(allocations) / static_cast<double>(segments)) +
