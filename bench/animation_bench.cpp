@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "animation/animate.h"
+#include "drawing_only.h"
 #include "machine.h"
 #include "sweeps/render.h"
 
@@ -87,11 +88,15 @@ std::vector<AnimationTiming> TimeAnimations(int reps) {
     return dir.filePath(QLatin1String(name)).toStdString();
   };
   const std::string program = VORNLACE_BINARY;
+  const sweeps::RenderRequest sweep = DefaultRequest(animation::Format::Gif).render;
+  const std::uint64_t segments =
+      RecordProgramStream({"Style 2", sweep.plan, sweep.style1Max, sweep.sweepMax}).digest.segments;
   std::vector<AnimationTiming> rows;
   for (const auto& [format, name, file] : {std::tuple{animation::Format::Gif, "GIF", "a.gif"},
                                            std::tuple{animation::Format::WebP, "WebP", "a.webp"}}) {
     AnimationTiming row;
     row.format = name;
+    row.segments = segments;
     const animation::AnimationRequest request = DefaultRequest(format);
     row.frames = animation::FramesIn(request);
     std::vector<double> draw, whole, command;
@@ -120,21 +125,19 @@ std::vector<AnimationTiming> TimeAnimations(int reps) {
 }
 
 std::vector<Row> AnimationRows(const std::vector<AnimationTiming>& timings) {
-  constexpr int kGroup = 13;
-  constexpr std::uint64_t kStyle2Segments = 7'125'759;
   std::vector<Row> rows;
   const auto mb = [](long kb) { return kb < 0 ? std::string("?") : Format("%.1f", Mb(kb)); };
   for (const AnimationTiming& t : timings) {
-    rows.push_back({kGroup, "g", "animation, drawing", "Style 2 1x", kStyle2Segments, t.frames,
+    rows.push_back({Part::kAnimation, "animation, drawing", "Style 2 1x", t.segments, t.frames,
                     t.drawSeconds, "the sweep on an off-screen canvas"});
-    rows.push_back({kGroup, "g", "animation, frames and " + t.format + " encoding", "Style 2 1x",
-                    kStyle2Segments, t.frames, t.encodeSeconds,
+    rows.push_back({Part::kAnimation, "animation, frames and " + t.format + " encoding",
+                    "Style 2 1x", t.segments, t.frames, t.encodeSeconds,
                     Grouped(static_cast<std::uint64_t>(t.fileBytes)) + " bytes"});
     if (t.commandSeconds >= 0) {
-      rows.push_back({kGroup, "g", "animation, whole " + t.format + " command", "Style 2 1x",
-                      kStyle2Segments, t.frames, t.commandSeconds, "start-up included"});
+      rows.push_back({Part::kAnimation, "animation, whole " + t.format + " command", "Style 2 1x",
+                      t.segments, t.frames, t.commandSeconds, "start-up included"});
     }
-    rows.push_back(Note(kGroup, "g", "animation, heap in use (" + t.format + ")",
+    rows.push_back(Note(Part::kAnimation, "animation, heap in use (" + t.format + ")",
                         "92 frames " + mb(t.heapKb) + " MB, 272 frames " + mb(t.longHeapKb) +
                             " MB (file " + Grouped(static_cast<std::uint64_t>(t.longFileBytes)) +
                             " bytes)"));

@@ -15,6 +15,7 @@ namespace bench {
 struct AnimationTiming {
   std::string format;  // "GIF" or "WebP"
   std::uint64_t frames = 0;
+  std::uint64_t segments = 0;  // the sweep draws, as the drawing-only part counts them
   double drawSeconds = 0.0;    // the sweep alone on an off-screen canvas
   double encodeSeconds = 0.0;  // what taking and encoding the frames adds to it
   std::int64_t fileBytes = 0;

@@ -83,11 +83,11 @@ int main(int argc, char** argv) {
   // style 2; the smoke run stops it at 12 degrees, because the naive window repaints all of
   // itself 70,000 times over a whole sweep.
   const bench::SweepCase sweeps[] = {
-      {"Draw", &sweeps::kDrawSweep, 1, 60.0, 90.0},
-      {"Style 2", &sweeps::kStyle2Sweep, 2, 60.0, 90.0},
-      {"Style 3", &sweeps::kStyle3Sweep, 3, 60.0, 90.0},
+      {"Draw", &sweeps::kDrawSweep, 60.0, 90.0},
+      {"Style 2", &sweeps::kStyle2Sweep, 60.0, 90.0},
+      {"Style 3", &sweeps::kStyle3Sweep, 60.0, 90.0},
   };
-  const bench::SweepCase windowSweep{"Style 2", &sweeps::kStyle2Sweep, 2, 60.0,
+  const bench::SweepCase windowSweep{"Style 2", &sweeps::kStyle2Sweep, 60.0,
                                      options.smoke ? 12.0 : 90.0};
 
   bench::StreamChecks checks;
@@ -103,8 +103,6 @@ int main(int argc, char** argv) {
   Append(rows, bench::WindowRows(window, options.smoke));
   Append(rows, bench::RenderRows(renders));
   Append(rows, bench::AnimationRows(animations));
-  std::stable_sort(rows.begin(), rows.end(),
-                   [](const bench::Row& a, const bench::Row& b) { return a.group < b.group; });
   std::printf("\n");
   bench::PrintTable(rows);
   std::printf(

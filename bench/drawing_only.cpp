@@ -17,22 +17,6 @@ namespace bench {
 
 namespace {
 
-// Sees every segment the turtle hands the canvas and passes it on.
-class TapTarget final : public turtle::LineTarget {
- public:
-  explicit TapTarget(turtle::Canvas& canvas) : canvas_(canvas) {}
-  void Line(float x1, float y1, float x2, float y2, turtle::ColorValue color) override {
-    digest.Add(x1, y1, x2, y2, color);
-    canvas_.Line(x1, y1, x2, y2, color);
-  }
-  void Refresh() override { canvas_.Refresh(); }
-
-  StreamDigest digest;
-
- private:
-  turtle::Canvas& canvas_;
-};
-
 // One window's worth of the program's drawing objects, without the window.
 struct ProgramRig {
   turtle::Canvas canvas{sweeps::kCanvasWidth, sweeps::kCanvasHeight};
@@ -65,7 +49,7 @@ ProgramRun RunProgram(const SweepCase& sweep, ProgramRig& rig) {
 
 ProgramStream RecordProgramStream(const SweepCase& sweep) {
   turtle::Canvas canvas(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
-  TapTarget tap(canvas);
+  testing_support::DigestingTarget tap(&canvas);
   turtle::Turtle t(tap);
   sweeps::SweepState state;
   std::uint64_t curves = 0;
@@ -98,7 +82,7 @@ DrawingOnlyFigures MeasureDrawingOnly(std::span<const SweepCase> cases, int reps
 
     NaiveCanvas naiveCanvas(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
     NaiveTurtle naiveTurtle(naiveCanvas);
-    StreamDigest naiveDigest;
+    testing_support::StreamDigest naiveDigest;
     naiveTurtle.digest = &naiveDigest;
     double naiveStyle1Max = 0.0;
     RunNaiveSweep(sweep, naiveCanvas, naiveTurtle, naiveStyle1Max, [] {});
@@ -108,7 +92,7 @@ DrawingOnlyFigures MeasureDrawingOnly(std::span<const SweepCase> cases, int reps
                    " segments, digest of all coordinates and colours)");
 
     LimitSurface limitSurface(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
-    StreamDigest limitDigest;
+    testing_support::StreamDigest limitDigest;
     double limitStyle1Max = 0.0;
     limitSurface.Run(sweep, limitStyle1Max, &limitDigest);
     checks.Add(limitDigest == program.digest, std::string(sweep.name) +
@@ -174,25 +158,25 @@ DrawingOnlyFigures MeasureDrawingOnly(std::span<const SweepCase> cases, int reps
 std::vector<Row> DrawingOnlyRows(const DrawingOnlyFigures& figures) {
   std::vector<Row> rows;
   std::uint64_t segments = 0, curves = 0, allocations = 0;
-  int group = 0;
+  int index = 0;
   for (const DrawingOnlyFigures::Sweep& s : figures.sweeps) {
     const double program = Median(s.program);
     const double naive = Median(s.naive);
     const double limit = Median(s.limit);
     const char* name = s.sweep->name;
-    rows.push_back({group, "a", "program (Canvas, Turtle, RunSweep)", name, s.segments, s.curves,
-                    program, "1.00 (reference)"});
-    rows.push_back({group, "b", "naive (trig per segment, QPainter)", name, s.segments, s.curves,
-                    naive, Format("%.2f", naive / program) + "x the program's time"});
-    rows.push_back({group, "c", "limit kernel (tables, 1 px/segment)", name, s.segments, s.curves,
-                    limit, "program = " + Format("%.2f", program / limit) + "x limit"});
-    ++group;
+    rows.push_back({Part::kProgram, "program (Canvas, Turtle, RunSweep)", name, s.segments,
+                    s.curves, program, "1.00 (reference)", index});
+    rows.push_back({Part::kNaive, "naive (trig per segment, QPainter)", name, s.segments, s.curves,
+                    naive, Format("%.2f", naive / program) + "x the program's time", index});
+    rows.push_back({Part::kLimit, "limit kernel (tables, 1 px/segment)", name, s.segments, s.curves,
+                    limit, "program = " + Format("%.2f", program / limit) + "x limit", index});
+    ++index;
     segments += s.segments * static_cast<std::uint64_t>(figures.reps);
     curves += s.curves * static_cast<std::uint64_t>(figures.reps);
     allocations += s.programAllocations;
   }
   rows.push_back(
-      Note(11, "e", "allocations, program drawing only",
+      Note(Part::kResources, "allocations, program drawing only",
            Grouped(allocations) + " in " + Grouped(segments) + " segments, " + Grouped(curves) +
                " curves: " +
                Format("%.6f", static_cast<double>(allocations) / static_cast<double>(segments)) +

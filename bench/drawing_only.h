@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "report.h"
-#include "stream_digest.h"
 #include "sweep_cases.h"
+#include "tests/support/stream_digest.h"
 
 namespace bench {
 
 // The program's segment stream for one sweep, and where its turtle ended.
 struct ProgramStream {
-  StreamDigest digest;
+  testing_support::StreamDigest digest;
   std::uint64_t curves = 0;
   EndPoint end;
 };

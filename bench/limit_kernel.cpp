@@ -37,7 +37,7 @@ struct Pen {
   double pixelsPerUnitY = 1.0;
   turtle::ColorValue color = 0;
   std::uint64_t segments = 0;
-  StreamDigest* digest = nullptr;
+  testing_support::StreamDigest* digest = nullptr;
 };
 
 template <bool kRecord>
@@ -110,7 +110,7 @@ void Curve(Pen& pen, int style, double style1Max, double q) {
         return Bump{a, TrapezoidTop(a, cq), true};
       });
       break;
-    default:
+    case 3:
       Frame<kDepth, kRecord>(pen, q, kLength, c, [](double, double a, double cq) {
         const double m = TrapezoidTop(a, cq);
         if (m < 0) return Bump{TriangleSide(a, cq), 0.0, true};
@@ -133,7 +133,7 @@ LimitResult Sweep(Pen& pen, const SweepCase& sweep, double& style1Max) {
        angle += step) {
     pen.color = sweep.plan->color(angle);
     pen.argb = turtle::ToArgb32(pen.color);
-    Curve<kRecord>(pen, sweep.style, style1Max, angle);
+    Curve<kRecord>(pen, CurveRuleOf(*sweep.plan), style1Max, angle);
     ++result.curves;
   }
   if (sweep.plan->closingCurve) {
@@ -149,7 +149,8 @@ LimitResult Sweep(Pen& pen, const SweepCase& sweep, double& style1Max) {
 
 }  // namespace
 
-LimitResult LimitSurface::Run(const SweepCase& sweep, double& style1Max, StreamDigest* digest) {
+LimitResult LimitSurface::Run(const SweepCase& sweep, double& style1Max,
+                              testing_support::StreamDigest* digest) {
   Pen pen;
   pen.bits = pixels_.data();
   pen.width = width_;

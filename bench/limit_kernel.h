@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "stream_digest.h"
 #include "sweep_cases.h"
+#include "tests/support/stream_digest.h"
 
 namespace bench {
 
@@ -28,7 +28,8 @@ class LimitSurface {
       : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height) {}
 
   // One sweep. With a digest, records every segment the kernel computes (slower; untimed).
-  LimitResult Run(const SweepCase& sweep, double& style1Max, StreamDigest* digest = nullptr);
+  LimitResult Run(const SweepCase& sweep, double& style1Max,
+                  testing_support::StreamDigest* digest = nullptr);
 
   [[nodiscard]] std::uint32_t Checksum() const noexcept;
 

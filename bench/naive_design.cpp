@@ -156,14 +156,14 @@ void RunNaiveSweep(const SweepCase& sweep, NaiveCanvas& canvas, NaiveTurtle& tur
     pumpEvents();
     turtle.SetTurtle(0, 0, 0);
     turtle.PenColor = sweep.plan->color(angle);
-    switch (sweep.style) {
+    switch (CurveRuleOf(*sweep.plan)) {
       case 1:
         Koch1(turtle, style1Max, kDepth, angle, kLength);
         break;
       case 2:
         Koch2(turtle, kDepth, angle, kLength);
         break;
-      default:
+      case 3:
         Koch3(turtle, kDepth, angle, kLength);
         break;
     }

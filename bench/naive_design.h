@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "stream_digest.h"
 #include "sweep_cases.h"
+#include "tests/support/stream_digest.h"
 #include "turtle/colour_value.h"
 
 namespace bench {
@@ -55,8 +55,8 @@ class NaiveTurtle {
   double Heading = 0.0;
   turtle::ColorValue PenColor = 0;
   std::int16_t LineCount = 0;
-  std::uint64_t Segments = 0;      // every segment drawn, for the stream check
-  StreamDigest* digest = nullptr;  // set only for the untimed checking run
+  std::uint64_t Segments = 0;                       // every segment drawn, for the stream check
+  testing_support::StreamDigest* digest = nullptr;  // set only for the untimed checking run
 
   void SetTurtle(double x, double y, double heading) noexcept {
     PosX = x;

@@ -35,16 +35,28 @@ std::string Format(const char* format, double value) {
   return text;
 }
 
-Row Note(int group, std::string part, std::string design, std::string text) {
+Row Note(Part part, std::string design, std::string text) {
   Row row;
-  row.group = group;
-  row.part = std::move(part);
+  row.part = part;
   row.design = std::move(design);
   row.ratio = std::move(text);
   return row;
 }
 
-void PrintTable(const std::vector<Row>& rows) {
+namespace {
+
+// Where a row is printed: the drawing-only parts come first, sweep by sweep, then each later
+// part on its own.
+std::pair<int, int> BlockOf(const Row& r) {
+  const bool bySweep = r.part <= Part::kLimit;
+  return {bySweep ? 0 : static_cast<int>(r.part), bySweep ? r.sweepIndex : 0};
+}
+
+}  // namespace
+
+void PrintTable(std::vector<Row> rows) {
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const Row& a, const Row& b) { return BlockOf(a) < BlockOf(b); });
   const std::string rule(124, '-');
   std::printf("%s\n", rule.c_str());
   std::printf("%-4s %-38s %-12s %12s %6s %10s %10s  %s\n", "part", "design", "sweep", "segments",
@@ -52,13 +64,14 @@ void PrintTable(const std::vector<Row>& rows) {
   std::printf("%s\n", rule.c_str());
   for (std::size_t k = 0; k < rows.size(); ++k) {
     const Row& r = rows[k];
-    if (k > 0 && r.group != rows[k - 1].group) std::printf("\n");
+    if (k > 0 && BlockOf(r) != BlockOf(rows[k - 1])) std::printf("\n");
+    const char part = static_cast<char>('a' + static_cast<int>(r.part));
     if (r.seconds < 0) {
-      std::printf("%-4s %-38s %s\n", r.part.c_str(), r.design.c_str(), r.ratio.c_str());
+      std::printf("%-4c %-38s %s\n", part, r.design.c_str(), r.ratio.c_str());
       continue;
     }
     const double ns = r.segments > 0 ? r.seconds * 1e9 / static_cast<double>(r.segments) : 0.0;
-    std::printf("%-4s %-38s %-12s %12s %6s %10.4f %10.2f  %s\n", r.part.c_str(), r.design.c_str(),
+    std::printf("%-4c %-38s %-12s %12s %6s %10.4f %10.2f  %s\n", part, r.design.c_str(),
                 r.sweep.c_str(), Grouped(r.segments).c_str(), Grouped(r.curves).c_str(), r.seconds,
                 ns, r.ratio.c_str());
   }

@@ -17,21 +17,28 @@ double Median(std::vector<double> v);
 std::string Grouped(std::uint64_t n);                  // 7125759 -> "7,125,759"
 std::string Format(const char* format, double value);  // one printf conversion
 
+// The parts of the table in the order they are printed, lettered a, b, c, ... in its "part"
+// column: each drawing-only sweep's three designs, sweep by sweep; then the window sweep; memory
+// and allocations; renders to image files; animations. A blank line comes between two
+// drawing-only sweeps and between two parts after them.
+enum class Part { kProgram, kNaive, kLimit, kWindow, kResources, kRender, kAnimation };
+
 struct Row {
-  int group = 0;  // rows of one group are printed together, a blank line between groups
-  std::string part;
+  Part part = Part::kProgram;
   std::string design;
   std::string sweep;
   std::uint64_t segments = 0;
   std::uint64_t curves = 0;
   double seconds = -1.0;  // negative: the row carries only the text in `ratio`
   std::string ratio;
+  int sweepIndex = 0;  // which drawing-only sweep, for the parts printed sweep by sweep
 };
 
 // A row of text only.
-Row Note(int group, std::string part, std::string design, std::string text);
+Row Note(Part part, std::string design, std::string text);
 
-void PrintTable(const std::vector<Row>& rows);
+// Prints the rows in the order of their parts; rows of one part keep the order they came in.
+void PrintTable(std::vector<Row> rows);
 
 enum class Verdict { kMet, kNotMet, kNotMeasured };
 

@@ -1,6 +1,6 @@
 #pragma once
-// The sweeps the benchmark runs: which of the program's sweep plans, which curve rule the
-// bench's own designs use for it, and what the window's two boxes hold.
+// The sweeps the benchmark runs: which of the program's sweep plans, and what the window's two
+// boxes hold; and which curve rule the bench's own designs draw for a plan.
 
 #include <bit>
 #include <cstdint>
@@ -12,10 +12,19 @@ namespace bench {
 struct SweepCase {
   const char* name;
   const sweeps::SweepPlan* plan;
-  int style;     // the curve rule: 1, 2 or 3
   double text1;  // the first box (read by the Draw sweep only)
   double text2;  // the second box: the largest bump angle
 };
+
+// The curve rule of one of the program's three plans, 1 to 3, which the bench's own copies of
+// the rules switch on (a plan's curve is the program's function, which they must not share);
+// 0 for any other plan, which they leave undrawn, so its stream check fails.
+inline int CurveRuleOf(const sweeps::SweepPlan& plan) noexcept {
+  if (&plan == &sweeps::kDrawSweep) return 1;
+  if (&plan == &sweeps::kStyle2Sweep) return 2;
+  if (&plan == &sweeps::kStyle3Sweep) return 3;
+  return 0;
+}
 
 // Where a sweep left its turtle, kept bit for bit.
 struct EndPoint {

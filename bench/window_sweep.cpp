@@ -137,33 +137,32 @@ WindowFigures MeasureWindowSweep(const SweepCase& sweep, int reps, StreamChecks&
 }
 
 std::vector<Row> WindowRows(const WindowFigures& f, bool shortened) {
-  constexpr int kGroup = 10;
   if (!f.skipped.empty())
-    return {Note(kGroup, "d", "window sweep (" + f.platform + ")", f.skipped)};
+    return {Note(Part::kWindow, "window sweep (" + f.platform + ")", f.skipped)};
   const std::string sweep = std::string(f.sweep->name) + (shortened ? " 0-12" : "");
   const double program = Median(f.program);
   const double alone = Median(f.drawingOnly);
   const double naive = Median(f.naive);
   std::vector<Row> rows = {
-      {kGroup, "d", "program window (Form1, Command2)", sweep, f.segments, f.curves, program,
+      {Part::kWindow, "program window (Form1, Command2)", sweep, f.segments, f.curves, program,
        "= " + Format("%.2f", program / alone) + "x drawing only (" + f.platform + ")"},
-      {kGroup, "d", "drawing only, the same sweep", sweep, f.segments, f.curves, alone,
+      {Part::kWindow, "drawing only, the same sweep", sweep, f.segments, f.curves, alone,
        "1.00 (reference)"},
-      {kGroup, "d", "naive window (repaint all / 101)", sweep, f.segments, f.curves, naive,
+      {Part::kWindow, "naive window (repaint all / 101)", sweep, f.segments, f.curves, naive,
        Format("%.2f", naive / program) + "x the program window's time"},
-      Note(kGroup, "d", "presents, program window",
+      Note(Part::kWindow, "presents, program window",
            Format("%.0f", Median(f.presents)) + " per sweep (median), longest interval " +
                Format("%.1f", f.longestGapSeconds * 1e3) + " ms (display frame " +
                Format("%.1f", f.frameSeconds * 1e3) + " ms)"),
   };
   if (f.idleKb >= 0 && f.peakKb >= 0) {
-    rows.push_back(Note(kGroup + 1, "e", "peak memory, program window sweep",
+    rows.push_back(Note(Part::kResources, "peak memory, program window sweep",
                         "idle " + Format("%.1f", Mb(f.idleKb)) + " MB -> peak " +
                             Format("%.1f", Mb(f.peakKb)) + " MB (VmHWM), growth " +
                             Format("%.2f", Mb(f.peakKb - f.idleKb)) + " MB" +
                             (f.peakReset ? "" : " (VmHWM could not be reset: a lower bound)")));
   }
-  rows.push_back(Note(kGroup + 1, "e", "allocations, program window sweep",
+  rows.push_back(Note(Part::kResources, "allocations, program window sweep",
                       Grouped(f.programAllocations) + " over " + Grouped(f.program.size()) +
                           " sweep(s): " +
                           Format("%.4f", static_cast<double>(f.programAllocations) /

@@ -40,6 +40,18 @@ TEST(CanvasTest, SetWorldStoresLeftTopWidthHeightInSinglePrecision) {
   c.SetWorld(0.1, 0, 1e300, 1);
   EXPECT_EQ(c.ScaleLeft(), 0.1f);
   EXPECT_EQ(c.ScaleWidth(), std::numeric_limits<float>::infinity());
+  // A million units out floats lie 1/16 apart, so the corners round to the nearest sixteenth:
+  // 1000000.1 to 1000000.125 and -999999.9 to -999999.875. The extents are differences taken
+  // in double, 0.2 and -0.4 give or take 1e-10, and only then rounded to 0.2f and -0.4f
+  // (rounding the corners first would give 0.1875 and -0.4375). On 100 × 100 pixels, 500 and
+  // -250 pixels a unit: 0.05 right of the left edge is x 25, 0.3 below the top is y 75.
+  c.SetWorld(1000000.1, -999999.9, 1000000.3, -1000000.3);
+  EXPECT_EQ(c.ScaleLeft(), 1000000.125f);
+  EXPECT_EQ(c.ScaleTop(), -999999.875f);
+  EXPECT_EQ(c.ScaleWidth(), 0.2f);
+  EXPECT_EQ(c.ScaleHeight(), -0.4f);
+  EXPECT_NEAR(c.DeviceX(1000000.175), 25.0, 1e-4);
+  EXPECT_NEAR(c.DeviceY(-1000000.175), 75.0, 1e-4);
 }
 
 TEST(CanvasTest, SweepWorldWindowPutsTheBaseLineTenUnitsInFromThreeEdges) {

@@ -9,6 +9,7 @@
 
 #include "support/raster_helpers.h"
 #include "support/recording_target.h"
+#include "support/stream_digest.h"
 #include "sweeps/sweeps.h"
 #include "turtle/canvas.h"
 
@@ -105,29 +106,38 @@ TEST(KochCurveTest, AtZeroDegreesEveryStyleStaysOnTheAxis) {
   }
 }
 
-TEST(KochCurveTest, SegmentCountsArePowersOfFiveOrFour) {
+// Each style's depth-7 segment stream on both sides of 60°, where the bump rules change, pinned
+// by its digest, so that a change in the last bit of any curve's arithmetic fails here. The
+// counts are powers of five (a top drawn) or four (none); above 60° the three styles draw the
+// same trapezoid. A new digest is for a change to the curves made on purpose.
+TEST(KochCurveTest, EachStyleDrawsItsPinnedSegmentStream) {
   struct Case {
     const char* what;
-    double style1Max, q;
     int curve;
-    std::int64_t depth7;
+    double style1Max, q;
+    std::uint64_t segments, digest;
   } cases[] = {
-      {"Koch1 triangle", 60, 45, 1, 16384},
-      {"Koch1 trapezoid with positive top", 60, 75, 1, 78125},
-      {"Koch1 trapezoid with negative top skipped", 30, 45, 1, 16384},
-      {"Koch1 at 60 above its maximum skips the tiny negative top", 0, 60, 1, 16384},
-      {"Koch2 always draws the top", 0, 45, 2, 78125},
-      {"Koch2 at 60 draws the tiny backward top", 0, 60, 2, 78125},
-      {"Koch3 trapezoid", 0, 75, 3, 78125},
-      {"Koch3 triangle keeps its zero-length top", 0, 45, 3, 78125},
+      {"Koch1 triangle", 1, 60, 45, 16384, 0xe5b78a29808b39f3},
+      {"Koch1 triangle at its maximum", 1, 60, 60, 16384, 0x3ed85978995a743f},
+      {"Koch1 trapezoid with positive top", 1, 60, 75, 78125, 0x1d878724adeafbe5},
+      {"Koch1 trapezoid with negative top skipped", 1, 30, 45, 16384, 0xf6d2baad04a2316e},
+      {"Koch1 at 60 above its maximum skips the tiny negative top", 1, 0, 60, 16384,
+       0x9e6c2e725c47743f},
+      {"Koch2 draws its negative top backwards", 2, 0, 45, 78125, 0x73fa9d1f62919397},
+      {"Koch2 at 60 draws the tiny backward top", 2, 0, 60, 78125, 0x60fc50ee294b5b93},
+      {"Koch2 trapezoid", 2, 0, 75, 78125, 0x1d878724adeafbe5},
+      {"Koch3 triangle keeps its zero-length top", 3, 0, 45, 78125, 0x462f5dd50abe0ec7},
+      {"Koch3 at 60 is still the triangle", 3, 0, 60, 78125, 0x1970ab8183265b93},
+      {"Koch3 trapezoid", 3, 0, 75, 78125, 0x1d878724adeafbe5},
   };
   for (const Case& c : cases) {
-    RecordingTarget target(false);
+    testing_support::DigestingTarget target;
     Turtle t(target);
     if (c.curve == 1) curves::Koch1(t, c.style1Max, 7, c.q, 300);
     if (c.curve == 2) curves::Koch2(t, 7, c.q, 300);
     if (c.curve == 3) curves::Koch3(t, 7, c.q, 300);
-    EXPECT_EQ(target.lines, c.depth7) << c.what;
+    EXPECT_EQ(target.digest.segments, c.segments) << c.what;
+    EXPECT_EQ(target.digest.hash, c.digest) << c.what;
   }
 }
 

@@ -71,6 +71,40 @@ TEST(PresentPacerTest, APaintThatShowsAllThatIsHeldCountsAsAPresent) {
   EXPECT_EQ(p.pacer.LongestGap(), 1 * kMs);
 }
 
+// An area held and marked, then each way the screen can catch up: what is still held, and what a
+// refresh inside the old mark marks. What reached the screen is no longer marked, so a new change
+// there is marked afresh; a paint of part of it leaves the mark standing.
+TEST(PresentPacerTest, HeldAndMarkedAfterAPresentAFlushAndAPaintOfPart) {
+  using Q = PresentPacer;
+  struct Case {
+    const char* what;
+    Q::Nanoseconds wait;
+    void (*catchUp)(Q&);
+    PixelRect held;  // after catching up
+    PixelRect mark;  // of the next refresh, {5, 5, 6, 6}
+  } cases[] = {
+      // clang-format off
+      {"present", Q::kDefaultFrame, [](Q& q) { q.Refresh({}); }, {}, {5, 5, 6, 6}},
+      {"flush", 0, [](Q& q) { q.Flush(); }, {}, {5, 5, 6, 6}},
+      {"paint of all of it", 0, [](Q& q) { q.Painted({0, 0, 9, 9}); }, {}, {5, 5, 6, 6}},
+      {"paint of part of it", 0, [](Q& q) { q.Painted({5, 5, 6, 6}); }, {4, 4, 8, 8}, {}},
+      // clang-format on
+  };
+  for (const Case& c : cases) {
+    Paced p;
+    p.pacer.Refresh({0, 0, 1, 1});
+    p.now += 1 * kMs;
+    p.pacer.Refresh({4, 4, 8, 8});
+    p.now += c.wait;
+    c.catchUp(p.pacer);
+    EXPECT_EQ(p.pacer.Held(), c.held) << c.what;
+    p.now += 1 * kMs;
+    const Q::Decision d = p.pacer.Refresh({5, 5, 6, 6});
+    EXPECT_TRUE(d.present.Empty()) << c.what;
+    EXPECT_EQ(d.mark, c.mark) << c.what;
+  }
+}
+
 TEST(PresentPacerTest, FrameFollowsThePlausibleRefreshRatesOnly) {
   Paced p;
   p.pacer.SetRefreshRate(144.0);

@@ -158,6 +158,15 @@ TEST(RasterTest, DirtyRectangleCoversWhatChangedSinceItWasLastTaken) {
   EXPECT_EQ(r.TakeDirty(), (PixelRect{10, 11, 31, 31}));
   r.DrawLine(-100, -100, -50, -50, kInk);
   EXPECT_TRUE(r.TakeDirty().Empty());
+  // Segments within one pixel, as most of a sweep's are: the same pixel twice, one below it in
+  // the same column, one in the same row; then, after a take, the last of them once more.
+  r.DrawLine(5.2, 7.3, 5.8, 7.9, kInk);
+  r.DrawLine(5.1, 7.1, 5.4, 7.6, kInk);
+  r.DrawLine(5.5, 20.5, 5.5, 20.5, kInk);
+  r.DrawLine(30.5, 7.5, 30.9, 7.2, kInk);
+  EXPECT_EQ(r.TakeDirty(), (PixelRect{5, 7, 31, 21}));
+  r.DrawLine(30.5, 7.5, 30.5, 7.5, kInk);
+  EXPECT_EQ(r.TakeDirty(), (PixelRect{30, 7, 31, 8}));
   r.Fill(kBack);
   EXPECT_EQ(r.TakeDirty(), (PixelRect{0, 0, 50, 40}));
 }

@@ -9,19 +9,10 @@
 #include <functional>
 
 #include "turtle/colour_value.h"
+#include "turtle/line_target.h"
 #include "turtle/raster.h"
 
 namespace turtle {
-
-// What the turtle draws through: a segment in world units, and bringing the screen up to date.
-class LineTarget {
- public:
-  virtual void Line(float x1, float y1, float x2, float y2, ColorValue color) = 0;
-  virtual void Refresh() = 0;
-
- protected:
-  ~LineTarget() = default;
-};
 
 class Canvas final : public LineTarget {
  public:

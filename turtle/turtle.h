@@ -10,6 +10,7 @@
 #include "turtle/bit_cast.h"
 #include "turtle/canvas.h"
 #include "turtle/colour_value.h"
+#include "turtle/line_target.h"
 #include "turtle/single_precision.h"
 
 namespace turtle {
@@ -43,11 +44,7 @@ class Turtle {
     const double ny = d.sin * distance + PosY;
     // The canvas takes single precision; the turtle keeps the doubles, so rounding to float
     // never accumulates along a curve (TurtleTest.KeepsDoublesWhileHandingFloatsToTheCanvas).
-    if (canvas_ != nullptr) {
-      canvas_->Line(ToSingle(PosX), ToSingle(PosY), ToSingle(nx), ToSingle(ny), PenColor);
-    } else {
-      target_->Line(ToSingle(PosX), ToSingle(PosY), ToSingle(nx), ToSingle(ny), PenColor);
-    }
+    Draw(ToSingle(PosX), ToSingle(PosY), ToSingle(nx), ToSingle(ny));
     PosX = nx;
     PosY = ny;
     // Counting 1..100 and wrapping on the 101st segment refreshes after every 101st, not 100th
@@ -76,9 +73,20 @@ class Turtle {
   }
   static void Compute(Direction& slot, double heading) noexcept;
 
+  // The one place a segment leaves the turtle. The real canvas is called directly, so its Line
+  // inlines into Forward: through the virtual call, the bench's three drawing-only sweeps (17.6
+  // million segments) take 2.1% more instructions under callgrind (3,311 million against 3,244
+  // million) and about 1.5% more time. A [[likely]] on this branch costs 1%; leave it plain.
+  void Draw(float x1, float y1, float x2, float y2) {
+    if (canvas_ != nullptr) {
+      canvas_->Line(x1, y1, x2, y2, PenColor);
+    } else {
+      target_->Line(x1, y1, x2, y2, PenColor);
+    }
+  }
+
   LineTarget* target_;
-  // The same target when it is the real canvas, called directly so its Line inlines here.
-  Canvas* canvas_;
+  Canvas* canvas_;  // the same target when it is the real canvas, else null
   std::array<Direction, 64> directions_;
 };
 

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "turtle/canvas.h"
+#include "turtle/colour_value.h"
+#include "turtle/line_target.h"
 
 namespace testing_support {
 

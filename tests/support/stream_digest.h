@@ -1,14 +1,17 @@
 #pragma once
-// StreamDigest: what a design handed its line drawer, boiled down so that two designs can be
+// StreamDigest: what a design handed its line drawer, boiled down so that two streams can be
 // compared bit for bit: how many segments, a hash of every segment's four single-precision
-// coordinates and colour in order, and the last segment itself.
+// coordinates and colour in order, and the last segment itself. The benchmark compares its
+// designs with it and the curve tests pin each style's stream with it. DigestingTarget takes
+// the digest of what a turtle draws, passing each segment on to another target if given one.
 
 #include <bit>
 #include <cstdint>
 
 #include "turtle/colour_value.h"
+#include "turtle/line_target.h"
 
-namespace bench {
+namespace testing_support {
 
 struct StreamDigest {
   std::uint64_t segments = 0;
@@ -34,4 +37,21 @@ struct StreamDigest {
   }
 };
 
-}  // namespace bench
+class DigestingTarget final : public turtle::LineTarget {
+ public:
+  explicit DigestingTarget(turtle::LineTarget* next = nullptr) noexcept : next_(next) {}
+  void Line(float x1, float y1, float x2, float y2, turtle::ColorValue color) override {
+    digest.Add(x1, y1, x2, y2, color);
+    if (next_ != nullptr) next_->Line(x1, y1, x2, y2, color);
+  }
+  void Refresh() override {
+    if (next_ != nullptr) next_->Refresh();
+  }
+
+  StreamDigest digest;
+
+ private:
+  turtle::LineTarget* next_;
+};
+
+}  // namespace testing_support
