@@ -1,5 +1,5 @@
 // Checks that the application icon is really usable from a program that
-// links koch_gui: every PNG size is reachable under :/icons/, QIcon picks
+// links koch_desktop: every PNG size is reachable under :/icons/, QIcon picks
 // them up, and each picture - PNGs and the three .ico images - shows a white
 // window with a dark frame and a cyan (black in two colours) title bar on a
 // transparent background.
