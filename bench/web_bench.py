@@ -2,7 +2,7 @@
 """Web benchmark: the default style-2 sweep on the page in headless Chromium, beside the native
 drawing-only time of the same sweep measured in the same run by vornlace_bench.
 
-    /usr/bin/python3 tests/web/bench_web.py [--reps N] [--smoke]
+    /usr/bin/python3 bench/web_bench.py [--reps N] [--smoke]
         [--site build/web/site] [--bench build/ci/bench/vornlace_bench]
 
 Rows: the page's drawing alone (the core stepped in one go, nothing presented); the whole
@@ -22,10 +22,10 @@ import statistics
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import browser  # noqa: E402  (next to this file)
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests", "web"))
+import browser  # noqa: E402  (the browser tests' driver)
 
-ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
 NATIVE_ROW = re.compile(r"program \(Canvas, Turtle, RunSweep\)\s+Style 2\s+[\d,]+\s+\d+\s+([\d.]+)")
 

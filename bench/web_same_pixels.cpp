@@ -1,9 +1,9 @@
-// same_pixels: prints, for a wide set of sweeps on canvases of given sizes, a hash of the raster
-// and a digest of the segments handed to the canvas after every curve. Built natively and as
-// WebAssembly by same_pixels.sh, whose comparison of the two outputs tells whether the page
-// draws the desktop's pixels (and where the segment coordinates differ at all).
+// web_same_pixels: prints, for a wide set of sweeps on canvases of given sizes, a hash of the
+// raster and a digest of the segments handed to the canvas after every curve. Built natively and
+// as WebAssembly by web_same_pixels.sh, whose comparison of the two outputs tells whether the
+// page draws the desktop's pixels (and where the segment coordinates differ at all).
 //
-//   same_pixels WIDTHxHEIGHT...      (default: 573x413 1146x826, device pixel ratios 1 and 2)
+//   web_same_pixels WIDTHxHEIGHT...      (default: 573x413 1146x826, device pixel ratios 1 and 2)
 
 #include <cstdint>
 #include <cstdio>

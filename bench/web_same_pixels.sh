@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Measures whether the WebAssembly build of the core draws the native build's pixels: builds
-# same_pixels.cpp with g++ and with em++ (both -ffp-contract=off, as the program and the page
+# web_same_pixels.cpp with g++ and with em++ (both -ffp-contract=off, as the program and the page
 # are built), runs both over the same sweeps and canvas sizes and compares the raster after
 # every curve, and the segments each curve handed to the canvas. Takes a few minutes.
-#   tests/web/same_pixels.sh [WIDTHxHEIGHT...]     (default: device pixel ratios 1 and 2)
+#   bench/web_same_pixels.sh [WIDTHxHEIGHT...]     (default: device pixel ratios 1 and 2)
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/.."
 
 out=build/same-pixels
 mkdir -p "$out"
-sources=(tests/web/same_pixels.cpp turtle/raster.cpp turtle/canvas.cpp turtle/turtle.cpp
+sources=(bench/web_same_pixels.cpp turtle/raster.cpp turtle/canvas.cpp turtle/turtle.cpp
          curves/koch_curves.cpp curves/angle_colours.cpp sweeps/decimal_text.cpp
          sweeps/number_text.cpp sweeps/sweeps.cpp sweeps/render.cpp)
 flags=(-std=c++20 -ffp-contract=off -I.)
