@@ -88,33 +88,4 @@ TEST(WebPageTest, ResizeKeepsThePictureWithinBoundsAndShowsItWhole) {
   }
 }
 
-TEST(WebPageTest, PressesNestUpToTheBoundAndOneStopEndsThemAll) {
-  web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
-  page.Text(2) = u"１e999";  // never ends by itself
-  for (int i = 0; i < sweeps::kMaxRunningSweeps; ++i) ASSERT_TRUE(page.Start(sweeps::kDrawSweep));
-  page.Text(2) = u"90";
-  EXPECT_FALSE(page.Start(sweeps::kStyle2Sweep));
-  EXPECT_EQ(page.RunningSweeps(), sweeps::kMaxRunningSweeps);
-  // The refused press neither reads the box nor names the picture.
-  EXPECT_EQ(page.SuggestedName(), "vornlace-draw-inf.png");
-
-  page.Step();
-  page.Stop();
-  EXPECT_TRUE(page.Stopping());
-  for (int i = 0; i < sweeps::kMaxRunningSweeps; ++i) page.Step();
-  EXPECT_EQ(page.RunningSweeps(), 0);
-}
-
-TEST(WebPageTest, PictureIsNamedAfterTheLastSweepThatStarted) {
-  web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
-  EXPECT_EQ(page.SuggestedName(), "vornlace.png");
-  page.Text(2) = u"－５";  // no pass: drawn and ended at once, still the last sweep
-  EXPECT_TRUE(page.Start(sweeps::kStyle2Sweep));
-  EXPECT_EQ(page.RunningSweeps(), 0);
-  EXPECT_EQ(page.SuggestedName(), "vornlace-style2--5.png");
-  page.Text(2) = u"４．５度";
-  page.Start(sweeps::kStyle3Sweep);
-  EXPECT_EQ(page.SuggestedName(), "vornlace-style3-4.5.png");
-}
-
 }  // namespace
