@@ -10,23 +10,28 @@ std::uint64_t FramesIn(const AnimationRequest& request) noexcept {
                   request.every);
 }
 
+RequestProblem ProblemOf(const AnimationRequest& request) noexcept {
+  const Pacing& pacing = request.pacing;
+  if (request.render.plan == nullptr) return RequestProblem::NoSweep;
+  const int scale = request.render.scale;
+  if (scale < 1 || scale > sweeps::kMaxRenderScale) return RequestProblem::Scale;
+  if (pacing.fps < 1 || pacing.fps > kMaxFps) return RequestProblem::Fps;
+  if (!(pacing.holdSeconds >= 0 && pacing.holdSeconds <= kMaxHoldSeconds)) {
+    return RequestProblem::Hold;
+  }
+  if (request.every < 1) return RequestProblem::Every;
+  if (sweeps::SweepNeverEnds(request.render.sweepMax)) return RequestProblem::NeverEnds;
+  if (FramesIn(request) > kMaxFrames) return RequestProblem::TooManyFrames;
+  return RequestProblem::None;
+}
+
 sweeps::SweepEnd Animate(const AnimationRequest& request, const ByteSink& out,
                          const sweeps::RenderPump& pump) {
+  if (ProblemOf(request) != RequestProblem::None) {
+    throw std::invalid_argument("Animate: a request out of range");
+  }
   const Pacing& pacing = request.pacing;
-  if (pacing.fps < 1 || pacing.fps > kMaxFps) throw std::invalid_argument("Animate: fps");
-  if (!(pacing.holdSeconds >= 0 && pacing.holdSeconds <= kMaxHoldSeconds)) {
-    throw std::invalid_argument("Animate: hold");
-  }
-  if (request.every < 1) throw std::invalid_argument("Animate: every");
-  if (request.render.plan == nullptr || sweeps::SweepNeverEnds(request.render.sweepMax) ||
-      FramesIn(request) > kMaxFrames) {
-    throw std::invalid_argument("Animate: too many frames");
-  }
-  if (request.render.scale < 1 || request.render.scale > sweeps::kMaxRenderScale) {
-    throw std::invalid_argument("Animate: scale");
-  }
-  const int width = sweeps::kCanvasWidth * request.render.scale;
-  const int height = sweeps::kCanvasHeight * request.render.scale;
+  const auto [width, height] = sweeps::RenderSize(request.render.scale);
   const std::unique_ptr<FrameSink> encoder = request.format == Format::Gif
                                                  ? MakeGifEncoder(width, height, pacing, out)
                                                  : MakeWebPEncoder(width, height, pacing, out);

@@ -26,11 +26,16 @@ struct AnimationRequest {
 // Only meaningful when the sweep ends: !sweeps::SweepNeverEnds(request.render.sweepMax).
 [[nodiscard]] std::uint64_t FramesIn(const AnimationRequest& request) noexcept;
 
+// What is wrong with a request, the first thing found in this order: no sweep, a scale, rate,
+// hold or frame step out of range, a sweep that never ends, more than kMaxFrames frames.
+enum class RequestProblem { None, NoSweep, Scale, Fps, Hold, Every, NeverEnds, TooManyFrames };
+[[nodiscard]] RequestProblem ProblemOf(const AnimationRequest& request) noexcept;
+
 // Renders the sweep and encodes its frames into `out`. The pump is the render's: called before
 // every pass's curve, it can follow the progress and stop the render, which then returns
 // Stopped and what `out` has received is no whole file. Throws std::invalid_argument for a
-// request out of range (a scale, rate or hold past its limits, more than kMaxFrames frames),
-// WriteFailed when `out` refuses bytes and std::runtime_error when an encoder fails.
+// request with a problem (ProblemOf), WriteFailed when `out` refuses bytes and
+// std::runtime_error when an encoder fails.
 sweeps::SweepEnd Animate(const AnimationRequest& request, const ByteSink& out,
                          const sweeps::RenderPump& pump = {});
 

@@ -50,8 +50,6 @@ class FrameTaker {
   // canvas as it stands, as one slot, when no curve was drawn at all) and finishes the sink.
   void Finish(turtle::Raster& canvas);
 
-  [[nodiscard]] std::uint64_t Slots() const noexcept { return slots_; }
-
  private:
   void TakeFrame(turtle::Raster& canvas);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "animation/encoders.h"
+#include "turtle/colour_value.h"
 
 namespace animation {
 
@@ -113,9 +114,8 @@ class GifEncoder final : public FrameSink {
     const int tableSize = TableSize(static_cast<int>(frame_.colours.size()) + 1);
     std::vector<GifColorType> table(static_cast<std::size_t>(tableSize), GifColorType{0, 0, 0});
     for (std::size_t i = 0; i < frame_.colours.size(); ++i) {
-      const std::uint32_t c = frame_.colours[i];
-      table[i + 1] = {static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8),
-                      static_cast<GifByteType>(c)};
+      const turtle::Channels c = turtle::ChannelsOfPixel(frame_.colours[i]);
+      table[i + 1] = {c.red, c.green, c.blue};
     }
     ColorMapObject* map = GifMakeMapObject(tableSize, table.data());
     if (map == nullptr) throw std::bad_alloc();

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/command_line.h"
-#include "app/japanese_texts.h"
-#include "app/main_window.h"
+#include "cli/command_line.h"
+#include "window/japanese_texts.h"
+#include "window/main_window.h"
 
 namespace app {
 
@@ -16,7 +16,7 @@ namespace {
 // On X11 and Wayland desktops Qt aborts with a long message when there is no display; say it
 // in one sentence instead. A platform the user chose (QT_QPA_PLATFORM, -platform offscreen) may
 // need no display at all, so that is left to Qt.
-bool HaveDisplay(const ArgumentScan& scan) {
+bool HaveDisplay(const cli::ArgumentScan& scan) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
   if (scan.namesPlatform || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
@@ -30,21 +30,21 @@ bool HaveDisplay(const ArgumentScan& scan) {
 
 int RunApplication(int argc, char** argv) {
   // Rendering to a file, the help and the version need no display.
-  const ArgumentScan scan = ScanArguments(argc, argv);
-  if (scan.ownOption) return RunCommandLine(argc, argv);
+  const cli::ArgumentScan scan = cli::ScanArguments(argc, argv);
+  if (scan.ownOption) return cli::RunCommandLine(argc, argv);
   if (!HaveDisplay(scan)) {
     std::fputs("vornlace: no display to show the window on (DISPLAY is not set).\n", stderr);
     return EXIT_FAILURE;
   }
   QApplication application(argc, argv);
-  if (const std::optional<int> status = RefuseLeftoverArguments(QApplication::arguments())) {
+  if (const std::optional<int> status = cli::RefuseLeftoverArguments(QApplication::arguments())) {
     return *status;
   }
   QApplication::setApplicationName(QStringLiteral(VORNLACE_NAME));
   QApplication::setApplicationVersion(QStringLiteral(VORNLACE_VERSION_TEXT));
   QApplication::setDesktopFileName(QStringLiteral(VORNLACE_APP_ID));
   // The window is Japanese, and so are the dialogs and menus Qt supplies, on any desktop.
-  InstallQtJapanese();
+  window::InstallQtJapanese();
 
   QIcon icon;
   for (const int size : {VORNLACE_ICON_SIZES}) {
@@ -52,8 +52,8 @@ int RunApplication(int argc, char** argv) {
   }
   QApplication::setWindowIcon(icon);
 
-  Form1 window;
-  window.show();
+  window::Form1 form1;
+  form1.show();
   return QApplication::exec();
 }
 

@@ -118,7 +118,8 @@ void NaiveCanvas::Line(float x1, float y1, float x2, float y2, turtle::ColorValu
   const double dy1 = (y1 - scaleTop_) * h / scaleHeight_;
   const double dx2 = (x2 - scaleLeft_) * w / scaleWidth_;
   const double dy2 = (y2 - scaleTop_) * h / scaleHeight_;
-  painter_.setPen(QColor(turtle::RedOf(color), turtle::GreenOf(color), turtle::BlueOf(color)));
+  const turtle::Channels c = turtle::ChannelsOfPixel(turtle::ToArgb32(color));
+  painter_.setPen(QColor(c.red, c.green, c.blue));
   painter_.drawLine(QLineF(dx1, dy1, dx2, dy2));
 }
 

@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
-#include "app/image_file.h"
 #include "drawing_only.h"
+#include "files/image_file.h"
 #include "sweeps/render.h"
 
 namespace bench {
@@ -34,7 +34,7 @@ std::vector<RenderTiming> TimeRenders(int reps) {
       row.height = r.image.Height();
 
       start = Clock::now();
-      if (!app::WriteImageFile(app::ImageViewOf(r.image), path, "png", nullptr)) break;
+      if (!files::WriteImageFile(files::ImageViewOf(r.image), path, "png", nullptr)) break;
       write.push_back(SecondsSince(start));
     }
     if (!write.empty() && write.size() == draw.size()) {

@@ -13,11 +13,11 @@
 #include <functional>
 
 #include "allocation_count.h"
-#include "app/canvas_widget.h"
-#include "app/main_window.h"
 #include "drawing_only.h"
 #include "machine.h"
 #include "naive_design.h"
+#include "window/canvas_widget.h"
+#include "window/main_window.h"
 
 namespace bench {
 
@@ -73,11 +73,11 @@ WindowFigures MeasureWindowSweep(const SweepCase& sweep, int reps, StreamChecks&
   figures.curves = reference.curves;
 
   // Only the window being measured is shown, so neither hides part of the other.
-  app::Form1 form;
+  window::Form1 form;
   form.move(0, 0);
   auto* command2 = form.findChild<QPushButton*>(QStringLiteral("Command2"));
   auto* text2 = form.findChild<QLineEdit*>(QStringLiteral("Text2"));
-  auto* picture1 = form.findChild<app::CanvasWidget*>(QStringLiteral("Picture1"));
+  auto* picture1 = form.findChild<window::CanvasWidget*>(QStringLiteral("Picture1"));
   if (command2 == nullptr || text2 == nullptr || picture1 == nullptr) {
     return WindowSkipped("the window has no Command2, Text2 or Picture1");
   }

@@ -1,7 +1,7 @@
 # Application icon, desktop integration, Windows resources and install rules.
 #
 # Included from the top-level CMakeLists.txt once the `vornlace` executable
-# and the `koch_desktop` static library exist, after include(GNUInstallDirs),
+# and the `koch_app` static library exist, after include(GNUInstallDirs),
 # include(CTest) and find_package(Qt6 ... Widgets), with VORNLACE_VERSION_TEXT
 # (the version shown to users, "1.00") set.
 
@@ -38,14 +38,14 @@ endforeach()
 # ---------------------------------------------------------------------------
 # Icons compiled into the GUI library: :/icons/vornlace-16.png ... -256.png.
 # For a static library Qt builds these into an object library that is linked
-# straight into every executable using koch_desktop, so they register themselves
+# straight into every executable using koch_app, so they register themselves
 # at start-up without Q_INIT_RESOURCE.
-qt_add_resources(koch_desktop "vornlace_icons"
+qt_add_resources(koch_app "vornlace_icons"
   PREFIX "/icons"
   BASE "${VORNLACE_PACKAGING_DIR}/icons"
   FILES ${_vornlace_png_files}
 )
-target_compile_definitions(koch_desktop PRIVATE VORNLACE_ICON_SIZES=${_vornlace_icon_sizes_c}
+target_compile_definitions(koch_app PRIVATE VORNLACE_ICON_SIZES=${_vornlace_icon_sizes_c}
                            VORNLACE_APP_ID="${VORNLACE_APP_ID}")
 
 # Regenerates the icon files from their description: cmake --build --preset dev --target icons
@@ -163,10 +163,10 @@ if(BUILD_TESTING)
     set_tests_properties(install_tree_complete PROPERTIES LABELS packaging)
   endif()
 
-  # The icons embedded in koch_desktop reach an executable that links it, and
+  # The icons embedded in koch_app reach an executable that links it, and
   # both the PNGs and the .ico decode to the intended picture.
   add_executable(vornlace_icon_check "${VORNLACE_PACKAGING_DIR}/icon_check.cpp")
-  target_link_libraries(vornlace_icon_check PRIVATE koch_desktop Qt6::Gui)
+  target_link_libraries(vornlace_icon_check PRIVATE koch_app Qt6::Gui)
   target_compile_definitions(vornlace_icon_check PRIVATE
     VORNLACE_ICON_SIZES=${_vornlace_icon_sizes_c})
   add_test(NAME icon_resources_embedded

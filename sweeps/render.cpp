@@ -34,8 +34,8 @@ RenderResult Render(const RenderRequest& request, const RenderPump& pump,
     throw std::invalid_argument("Render: scale out of range");
   }
   // The canvas starts black as Cls will leave it; the sweep sets the world window itself.
-  turtle::Canvas canvas(kCanvasWidth * request.scale, kCanvasHeight * request.scale,
-                        turtle::kBlack);
+  const PixelSize size = RenderSize(request.scale);
+  turtle::Canvas canvas(size.width, size.height, turtle::kBlack);
   turtle::Turtle turtle(canvas);
   SweepState state;
 

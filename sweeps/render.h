@@ -17,6 +17,17 @@ namespace sweeps {
 // 9168 × 6608, about 240 MB.
 inline constexpr int kMaxRenderScale = 16;
 
+// The size in device pixels of a render at a scale: the canvas's logical size, scale times
+// each way.
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+constexpr PixelSize RenderSize(int scale) noexcept {
+  return {kCanvasWidth * scale, kCanvasHeight * scale};
+}
+
 // True when a sweep to this maximum would never end by itself: +∞, and every value from 2^53
 // up, where doubles are at least 2 apart and a step of 1 rounds away, so the angle stands still
 // (a downward sweep from 2^53 itself does get below it, but only to need 2^53 more curves).
@@ -45,7 +56,7 @@ using RenderCurveHook = std::function<void(turtle::Canvas& canvas, std::uint64_t
 
 struct RenderResult {
   SweepEnd end;          // RanOut, or Stopped when the pump asked to stop
-  turtle::Raster image;  // kCanvasWidth·scale × kCanvasHeight·scale, 0xffRRGGBB
+  turtle::Raster image;  // RenderSize(scale), 0xffRRGGBB
 };
 
 // Runs the sweep on a fresh canvas, turtle and sweep state. Throws std::invalid_argument for a

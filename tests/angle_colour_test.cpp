@@ -76,7 +76,8 @@ TEST(AngleColourTest, PackingPutsRedInTheLowByteAndPixelsSwapIt) {
   EXPECT_EQ(PackColor(1, 2, 3), 0x030201);
   EXPECT_EQ(PackColor(300, -4, 255), 0xff00ff);
   EXPECT_EQ(turtle::ToArgb32(PackColor(0x12, 0x34, 0x56)), 0xff123456u);
-  EXPECT_EQ(turtle::FromArgb32(0xff123456u), PackColor(0x12, 0x34, 0x56));
+  EXPECT_EQ(turtle::ChannelsOfPixel(turtle::ToArgb32(PackColor(0x12, 0x34, 0x56))),
+            (turtle::Channels{0x12, 0x34, 0x56}));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@
 #include <unistd.h>
 #endif
 
-#include "app/image_file.h"
+#include "files/image_file.h"
 #include "sweeps/render.h"
 
 namespace {
@@ -226,7 +226,7 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
     EXPECT_TRUE(o.err.isEmpty() && o.out.isEmpty()) << o.err.toStdString();
     EXPECT_EQ(QImageReader(path).format(), QByteArray(c.format)) << c.file;
     const QImage written = QImage(path).convertToFormat(QImage::Format_RGB32);
-    const QImage expected = app::ImageOf(sweeps::Render(c.expected).image);
+    const QImage expected = files::ImageOf(sweeps::Render(c.expected).image);
     EXPECT_EQ(written.size(),
               QSize(sweeps::kCanvasWidth * c.scale, sweeps::kCanvasHeight * c.scale))
         << c.file;
@@ -315,7 +315,7 @@ TEST_F(CommandLineTest, SpecialFilesAreRefusedAndLinksToFilesFollowed) {
     EXPECT_EQ(Entries(), before);
   }
 
-  app::PendingImageFile late(Path(QStringLiteral("late.png")), "png");
+  files::PendingImageFile late(Path(QStringLiteral("late.png")), "png");
   QString error;
   ASSERT_TRUE(late.Open(&error)) << error.toStdString();
   ASSERT_TRUE(make("late.png", S_IFIFO | 0600));

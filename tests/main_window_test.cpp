@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -36,13 +36,14 @@
 #include <sys/stat.h>
 #endif
 
-#include "app/canvas_widget.h"
-#include "app/image_file.h"
-#include "app/japanese_texts.h"
+#include "files/image_file.h"
+#include "form/form.h"
 #include "sweeps/render.h"
+#include "window/canvas_widget.h"
+#include "window/japanese_texts.h"
 
-using app::CanvasWidget;
-using app::Form1;
+using window::CanvasWidget;
+using window::Form1;
 
 namespace {
 
@@ -99,35 +100,22 @@ class MainWindowTest : public ::testing::Test {
   Form1 window;
 };
 
-// The layout restated on purpose, rectangle by rectangle, as an independent check of the window.
+// The window is built from the form's table (restated in FormTest): every control has its
+// name, text and rectangle, and the canvas's inside is the sweeps' canvas.
 TEST_F(MainWindowTest, ControlsHaveTheirNamesTextsAndPlaces) {
-  struct Expect {
-    const char* name;
-    QString text;
-    QRect geometry;
-  } expected[] = {
-      {"Command1", QStringLiteral("描画"), QRect(640, 8, 73, 25)},
-      {"Text1", QStringLiteral("60"), QRect(680, 40, 41, 25)},
-      {"Label1", QStringLiteral("形式1最大値"), QRect(608, 48, 73, 17)},
-      {"Text2", QStringLiteral("90"), QRect(680, 72, 41, 25)},
-      {"Label2", QStringLiteral("表示最大値"), QRect(608, 80, 73, 17)},
-      {"Command2", QStringLiteral("形式\uFF12"), QRect(632, 120, 81, 25)},
-      {"Command4", QStringLiteral("形式3"), QRect(632, 152, 81, 25)},
-      {"Command3", QStringLiteral("描画中止"), QRect(632, 184, 81, 25)},
-  };
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Form1"));
-  EXPECT_EQ(window.size(), QSize(799, 460));
-  for (const Expect& e : expected) {
-    QWidget* w = child<QWidget>(e.name);
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->geometry(), e.geometry) << e.name;
-    QString text;
+  EXPECT_EQ(window.size(), QSize(form::kClientWidth, form::kClientHeight));
+  for (const form::Control& c : form::Controls()) {
+    const QString name = QString::fromUtf8(c.name.data(), static_cast<qsizetype>(c.name.size()));
+    QWidget* w = window.findChild<QWidget*>(name);
+    ASSERT_NE(w, nullptr) << c.name;
+    EXPECT_EQ(w->geometry(), QRect(c.rect.left, c.rect.top, c.rect.width, c.rect.height)) << c.name;
+    QString text = w->accessibleName();
     if (auto* b = qobject_cast<QPushButton*>(w)) text = b->text();
     if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
     if (auto* t = qobject_cast<QLineEdit*>(w)) text = t->text();
-    EXPECT_EQ(text, e.text) << e.name;
+    EXPECT_EQ(text.toStdString(), c.text) << c.name;
   }
-  EXPECT_EQ(canvas()->geometry(), QRect(16, 8, 577, 417));
   EXPECT_EQ(canvas()->contentsRect().size(), QSize(kWidth, kHeight));
 }
 
@@ -465,7 +453,7 @@ TEST_F(MainWindowTest, SaveRefusesInJapaneseAndLeavesTheTargetAlone) {
 // Qt's own texts are Japanese: a text box's menu and Qt's own save dialog, labels, buttons and
 // the tool buttons' tips.
 TEST_F(MainWindowTest, QtsOwnMenuAndSaveDialogAreJapanese) {
-  ASSERT_TRUE(app::InstallQtJapanese());
+  ASSERT_TRUE(window::InstallQtJapanese());
   QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   const auto japanese = [](const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) {
@@ -565,7 +553,7 @@ TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy)
   menu->hide();
   const turtle::Raster& raster = canvas()->canvas().Image();
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-            app::ImageOf(raster));
+            files::ImageOf(raster));
 
   QApplication::clipboard()->clear();
   auto* text1 = child<QLineEdit>("Text1");
@@ -577,7 +565,7 @@ TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy)
   canvas()->setFocus();
   QTest::keySequence(canvas(), QKeySequence::Copy);
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-            app::ImageOf(raster));
+            files::ImageOf(raster));
 }
 
 // The widget's own painting, grabbed: the raster lands one to one at the device pixel where the

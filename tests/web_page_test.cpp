@@ -4,11 +4,14 @@
 
 #include <cstdint>
 
+#include "form/form.h"
 #include "sweeps/sweeps.h"
 
 namespace {
 
 constexpr turtle::ColorValue kGrey = turtle::PackColor(239, 239, 239);
+
+std::size_t Numbered(std::string_view name) { return form::IndexOf(form::ControlNamed(name)); }
 
 // How many pixels of the page's RGBA image differ from its raster, converted by hand.
 int RgbaMismatches(const web::Page& page, const turtle::Raster& raster) {
@@ -38,13 +41,13 @@ struct Twin {
 TEST(WebPageTest, ChangedPixelsReachTheImageWithRedFirst) {
   web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
   Twin twin(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
-  page.Text(2) = u"3";
+  *page.Text(Numbered("Text2")) = u"3";
   const turtle::PixelRect whole{0, 0, sweeps::kCanvasWidth, sweeps::kCanvasHeight};
   EXPECT_EQ(page.TakeChanged(), whole);  // the first present shows the background
   EXPECT_EQ(RgbaMismatches(page, twin.canvas.Image()), 0);
 
   // Cls, then a curve whose refresh points take the changed area before the present does.
-  ASSERT_TRUE(page.Start(sweeps::kStyle2Sweep));
+  ASSERT_TRUE(page.Press(Numbered("Command2")));
   ASSERT_TRUE(twin.stack.Start(sweeps::kStyle2Sweep));
   page.Step();
   twin.stack.Step();
@@ -67,13 +70,13 @@ TEST(WebPageTest, ResizeKeepsThePictureWithinBoundsAndShowsItWhole) {
   } cases[] = {
       {1146, 826, 1146, 826},
       {0, -3, 1, 1},
-      {web::kMaxRasterWidth + 1, 2, web::kMaxRasterWidth, 2},
-      {3, web::kMaxRasterHeight + 1, 3, web::kMaxRasterHeight},
+      {web::kMaxRaster.width + 1, 2, web::kMaxRaster.width, 2},
+      {3, web::kMaxRaster.height + 1, 3, web::kMaxRaster.height},
   };
   for (const Case& c : cases) {
     web::Page page(sweeps::kCanvasWidth, sweeps::kCanvasHeight, kGrey);
     Twin twin(sweeps::kCanvasWidth, sweeps::kCanvasHeight);
-    page.Text(2) = u"3";
+    *page.Text(Numbered("Text2")) = u"3";
     page.Start(sweeps::kStyle3Sweep);
     twin.stack.Start(sweeps::kStyle3Sweep);
     page.Step();
@@ -86,6 +89,33 @@ TEST(WebPageTest, ResizeKeepsThePictureWithinBoundsAndShowsItWhole) {
     EXPECT_EQ(page.TakeChanged(), (turtle::PixelRect{0, 0, c.expectedWidth, c.expectedHeight}));
     EXPECT_EQ(RgbaMismatches(page, twin.canvas.Image()), 0) << c.width;
   }
+}
+
+// The script presses controls by number: each does what its button does on the desktop, boxes
+// take text, and nothing else does anything.
+TEST(WebPageTest, ControlsArePressedAndFilledByTheirNumbers) {
+  web::Page page(8, 6, kGrey);
+  EXPECT_EQ(page.Text(Numbered("Command1")), nullptr);
+  EXPECT_EQ(page.Text(form::Controls().size()), nullptr);
+  EXPECT_EQ(*page.Text(Numbered("Text1")), u"60");
+  *page.Text(Numbered("Text1")) = u"2";  // style 1 up to 2°: the draw sweep reads both boxes
+  *page.Text(Numbered("Text2")) = u"1";
+  EXPECT_FALSE(page.Press(Numbered("Picture1")));
+  EXPECT_FALSE(page.Press(form::Controls().size()));
+  EXPECT_EQ(page.RunningSweeps(), 0);
+  ASSERT_TRUE(page.Press(Numbered("Command1")));
+  page.Step();
+  EXPECT_EQ(page.CurvesDrawn(), 1u);
+  EXPECT_EQ(page.SuggestedName(), "vornlace-draw-1.png");
+  EXPECT_FALSE(page.Press(Numbered("Command3")));
+  EXPECT_TRUE(page.Stopping());
+  page.Step();
+  EXPECT_EQ(page.RunningSweeps(), 0);
+  EXPECT_EQ(page.CurvesDrawn(), 1u);  // the stop came before the next curve
+  ASSERT_TRUE(page.Press(Numbered("Command4")));
+  EXPECT_FALSE(page.Stopping());
+  while (page.RunningSweeps() > 0) page.Step();
+  EXPECT_EQ(page.CurvesDrawn(), 3u);  // 1° and 0°, no closing curve
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // ColorValue: the program's colour, red + 256 × green + 65536 × blue in a 32-bit integer,
 // each channel 0 to 255 (red in the low byte). Packing clamps channels into range; the
-// canvas stores pixels as 0xffRRGGBB, so ToArgb32 is the one place that swaps the bytes.
+// canvas stores pixels as 0xffRRGGBB. ToArgb32 and ChannelsOfPixel are the one place that knows
+// both byte orders: whoever needs a colour's channels (an encoder's colour table, a browser's
+// RGBA bytes) takes them from a pixel through ChannelsOfPixel.
 
 #include <cstdint>
 
@@ -15,20 +17,22 @@ constexpr ColorValue PackColor(int red, int green, int blue) noexcept {
   return clamp(red) + 256 * clamp(green) + 65536 * clamp(blue);
 }
 
-constexpr int RedOf(ColorValue c) noexcept { return c & 0xff; }
-constexpr int GreenOf(ColorValue c) noexcept { return (c >> 8) & 0xff; }
-constexpr int BlueOf(ColorValue c) noexcept { return (c >> 16) & 0xff; }
-
 // The pixel form of a colour: opaque 0xffRRGGBB. Bits above the blue byte are ignored.
 constexpr std::uint32_t ToArgb32(ColorValue c) noexcept {
   const auto v = static_cast<std::uint32_t>(c);
   return 0xff000000u | ((v & 0xffu) << 16) | (v & 0xff00u) | ((v >> 16) & 0xffu);
 }
 
-// The inverse of ToArgb32, for reading pixels back.
-constexpr ColorValue FromArgb32(std::uint32_t argb) noexcept {
-  return PackColor(static_cast<int>((argb >> 16) & 0xffu), static_cast<int>((argb >> 8) & 0xffu),
-                   static_cast<int>(argb & 0xffu));
+// The red, green and blue bytes of a pixel in 0xffRRGGBB form.
+struct Channels {
+  std::uint8_t red;
+  std::uint8_t green;
+  std::uint8_t blue;
+  friend bool operator==(const Channels&, const Channels&) = default;
+};
+constexpr Channels ChannelsOfPixel(std::uint32_t argb) noexcept {
+  return {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+          static_cast<std::uint8_t>(argb)};
 }
 
 inline constexpr ColorValue kBlack = PackColor(0, 0, 0);

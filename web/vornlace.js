@@ -1,116 +1,103 @@
 // Vornlace in a web page: the desktop program's window Form1, its canvas, two boxes and four
 // buttons, driven by the same core compiled to WebAssembly (vornlace-core.js, which must load
-// first). The core keeps the picture and a stack of running sweeps; this script feeds it the
-// clicks and the boxes' text, steps it from the animation frame callback and puts the pixels
-// it changed on the canvas.
+// first). The core keeps the picture, the form's controls and a stack of running sweeps; this
+// script binds the controls the core names, hands it the clicks and the boxes' text, draws one
+// curve per task and puts the pixels it changed on the canvas once per display frame.
 //
-// Each frame draws whole curves for about three quarters of the display's frame time, then
-// presents the changed rectangle once, so the screen is never behind by more than a frame and
-// the page keeps answering clicks between frames. A sweep button pressed while sweeps run
-// starts a sweep on top of them; the innermost runs first and the one below resumes after it,
-// as on the desktop. The stop button ends every running sweep before its next curve.
+// Between every two curves the browser gets a task boundary, where it handles pending input, so
+// a click lands between curves as it does in the desktop's event pump before every curve: the
+// stop button ends the running sweeps before their next curve, and a sweep button pressed during
+// a sweep starts a sweep on top of it, which runs first; the one below resumes after it. The
+// changed rectangle is presented from the frame callback, so the screen is at most a frame
+// behind the drawing.
 "use strict";
 
 (function () {
-  // The core's number for each sweep button.
-  const SWEEP_OF_BUTTON = { Command1: 0, Command2: 1, Command4: 2 };
-  // Curves are started until this share of a frame has passed, and only while the next one is
-  // expected to end this long before the frame does; the rest is for the present and the
-  // browser's own work. About three quarters: at 0.75 the waits alone make a sweep a third
-  // longer than its drawing, at 0.8 a quarter, and a frame still has room to present.
-  const DRAWING_SHARE = 0.8;
-  const PRESENT_RESERVE = 2;
-  // A display's frame time in milliseconds is taken from the intervals between frame callbacks,
-  // between 240 Hz and 30 Hz; until there are any, 60 Hz.
-  const SHORTEST_FRAME = 1000 / 240;
-  const LONGEST_FRAME = 1000 / 30;
-  const FRAMES_REMEMBERED = 16;
-
   const form = document.getElementById("Form1");
   const picture = document.getElementById("Picture1");
-  const text1 = document.getElementById("Text1");
-  const text2 = document.getElementById("Text2");
 
   let core = null;
   let context = null;
   let image = null; // an ImageData over the core's RGBA pixels, rebuilt when they move
-  let frameRequested = false;
-  let previousFrameStart = null;
-  const frameIntervals = [];
-  // How long the next curve may take, in milliseconds: the last curve's time, or half the
-  // estimate before it if that is longer, so one slow curve (the first ones run while the
-  // browser still compiles the core) holds the frames back only briefly.
-  let stepEstimate = 0;
+  const boxes = []; // [control number, input element] of every text box
+  let curvePosted = false; // a task that draws the next curve is queued
+  let framePending = false; // a frame callback that presents is requested
+  let busy = false; // from a press that started a sweep until its last curve is on the canvas
+  const curveEndsMs = []; // when the last few curves ended, to place a stop click among them
+  const CURVE_ENDS_KEPT = 8;
 
-  // Figures of the last run of sweeps (from the first press until nothing is left to show),
-  // for the console, the tests and the benchmark.
-  const lastRun = {
-    startedAt: 0,
-    endedAt: 0,
+  // What the page has done, for the console, the tests and the benchmark; the page's own state
+  // lives in the variables above, and aria-busy on the canvas only reports it.
+  const figures = {
+    readyAtMs: 0,
+    running: 0, // sweeps running now
+    curvesDrawn: 0, // since the page was opened
+    // The last run of sweeps: from a press that started one until nothing is left to show.
+    startedAtMs: 0,
+    endedAtMs: 0,
     drawingMs: 0,
     presents: 0,
     longestPresentGapMs: 0,
-    lastPresentAt: 0,
+    lastPresentAtMs: 0,
+    // Curves that ended after the last stop click of the run; the curve being drawn when it
+    // came is one of them. Null when the run had no stop.
+    curvesAfterStop: null,
   };
 
-  function frameTime() {
-    if (frameIntervals.length === 0) return 1000 / 60;
-    return Math.min(LONGEST_FRAME, Math.max(SHORTEST_FRAME, Math.min(...frameIntervals)));
+  // The next curve as a task of its own: a message to ourselves is a plain new task, queued
+  // behind whatever input, timers and rendering the browser has waiting. (scheduler.yield()
+  // would resume ahead of all of those but input, and a sweep of thousands of curves would
+  // starve them.)
+  const channel = new MessageChannel();
+  channel.port1.onmessage = drawNextCurve;
+  function postCurve() {
+    if (curvePosted) return;
+    curvePosted = true;
+    channel.port2.postMessage(null);
   }
 
-  function noteFrameStart(frameStart) {
-    if (previousFrameStart !== null) {
-      frameIntervals.push(frameStart - previousFrameStart);
-      if (frameIntervals.length > FRAMES_REMEMBERED) frameIntervals.shift();
-    }
-    previousFrameStart = frameStart;
+  function drawNextCurve() {
+    curvePosted = false;
+    if (core._vl_running() === 0) return;
+    const drawnBefore = core._vl_curves_drawn();
+    const startMs = performance.now();
+    let running = core._vl_step();
+    // A pending stop ends each running sweep without drawing, so all of them end here at once.
+    while (running > 0 && core._vl_stopping()) running = core._vl_step();
+    figures.drawingMs += performance.now() - startMs;
+    drew(drawnBefore);
   }
 
-  function requestFrame() {
-    if (frameRequested) return;
-    frameRequested = true;
+  // After the core drew (a curve, or a press that started a sweep): counts the curves, shows
+  // them at the next frame and queues the next curve while sweeps run.
+  function drew(drawnBefore) {
+    noteCurves(core._vl_curves_drawn() - drawnBefore, performance.now());
+    figures.running = core._vl_running();
+    requestPresent();
+    if (figures.running > 0) postCurve();
+  }
+
+  function noteCurves(count, endMs) {
+    if (count <= 0) return;
+    figures.curvesDrawn += count;
+    if (figures.curvesAfterStop !== null) figures.curvesAfterStop += count;
+    curveEndsMs.push(endMs);
+    if (curveEndsMs.length > CURVE_ENDS_KEPT) curveEndsMs.shift();
+  }
+
+  function requestPresent() {
+    if (framePending) return;
+    framePending = true;
     requestAnimationFrame(onFrame);
   }
 
-  function isBusy() {
-    return picture.getAttribute("aria-busy") === "true";
-  }
-
-  function setBusy(busy) {
-    picture.setAttribute("aria-busy", busy ? "true" : "false");
-  }
-
-  function onFrame(frameStart) {
-    frameRequested = false;
-    noteFrameStart(frameStart);
-    const frame = frameTime();
-    const drawUntil = frameStart + DRAWING_SHARE * frame;
-    const finishBy = frameStart + frame - PRESENT_RESERVE;
-    let running = core._vl_running();
-    let steps = 0;
-    // At least one curve a frame, whatever the time; a pending stop ends the running sweeps
-    // without drawing, so all of them end in this frame.
-    while (running > 0) {
-      if (steps > 0 && !core._vl_stopping()) {
-        const now = performance.now();
-        if (now >= drawUntil || now + stepEstimate > finishBy) break;
-      }
-      const before = performance.now();
-      running = core._vl_step();
-      const took = performance.now() - before;
-      lastRun.drawingMs += took;
-      stepEstimate = Math.max(took, stepEstimate / 2);
-      steps += 1;
-    }
+  function onFrame() {
+    framePending = false;
     present();
-    if (running > 0) {
-      requestFrame();
-    } else {
-      // No frame is requested any more, so the next run's first interval is not an idle one.
-      previousFrameStart = null;
-      stepEstimate = 0;
-      lastRun.endedAt = performance.now();
-      setBusy(false);
+    if (busy && figures.running === 0 && !curvePosted) {
+      busy = false;
+      figures.endedAtMs = performance.now();
+      picture.setAttribute("aria-busy", "false");
     }
   }
 
@@ -136,42 +123,44 @@
   function present() {
     const at = core._vl_take_changed() >> 2;
     const heap = core.HEAP32;
-    const left = heap[at];
-    const top = heap[at + 1];
-    const right = heap[at + 2];
-    const bottom = heap[at + 3];
+    const [left, top, right, bottom] = heap.subarray(at, at + 4);
     if (right <= left || bottom <= top) return;
     context.putImageData(rasterImage(), 0, 0, left, top, right - left, bottom - top);
-    const now = performance.now();
-    if (lastRun.presents > 0) {
-      lastRun.longestPresentGapMs = Math.max(lastRun.longestPresentGapMs, now - lastRun.lastPresentAt);
+    const nowMs = performance.now();
+    if (busy && figures.presents > 0) {
+      figures.longestPresentGapMs = Math.max(figures.longestPresentGapMs, nowMs - figures.lastPresentAtMs);
     }
-    lastRun.presents += 1;
-    lastRun.lastPresentAt = now;
+    figures.presents += 1;
+    figures.lastPresentAtMs = nowMs;
   }
 
   // Hands a box's text to the core as UTF-16 code units.
-  function handOver(box, text) {
-    const at = core._vl_text(box, text.length) >> 1;
+  function handOver(control, text) {
+    const at = core._vl_text(control, text.length) >> 1;
     const heap = core.HEAPU16; // after the call: the core's memory may have grown
     for (let i = 0; i < text.length; i += 1) heap[at + i] = text.charCodeAt(i);
   }
 
-  function startSweep(sweep) {
-    handOver(1, text1.value);
-    handOver(2, text2.value);
-    if (!core._vl_start(sweep)) return; // as many sweeps run as may
-    if (!isBusy()) {
-      Object.assign(lastRun, {
-        startedAt: performance.now(),
-        endedAt: 0,
-        drawingMs: 0,
-        presents: 0,
-        longestPresentGapMs: 0,
-      });
-      setBusy(true);
+  function press(control, event) {
+    for (const [box, input] of boxes) handOver(box, input.value);
+    const wasStopping = core._vl_stopping();
+    const drawnBefore = core._vl_curves_drawn();
+    const startMs = performance.now();
+    const started = core._vl_press(control);
+    const pressMs = performance.now() - startMs;
+    if (!wasStopping && core._vl_stopping() && busy) {
+      // The curves that ended after the click: the one it interrupted, if any.
+      figures.curvesAfterStop = curveEndsMs.filter((endMs) => endMs > event.timeStamp).length;
     }
-    requestFrame();
+    if (!started) return; // a stop, or as many sweeps run as may
+    if (!busy) {
+      busy = true;
+      Object.assign(figures, { startedAtMs: startMs, endedAtMs: 0, drawingMs: 0 });
+      Object.assign(figures, { presents: 0, longestPresentGapMs: 0, curvesAfterStop: null });
+      picture.setAttribute("aria-busy", "true");
+    }
+    figures.drawingMs += pressMs; // the clear, or a sweep that drew all it draws as it started
+    drew(drawnBefore);
   }
 
   // The canvas's backing store is its size in device pixels, so one raster pixel is one device
@@ -185,16 +174,23 @@
     present(); // the whole raster counts as changed
   }
 
+  // Browsers that report the canvas's size in device pixels say so on every change of either
+  // the size or the ratio. The others give CSS pixels, multiplied here by the ratio; a change of
+  // ratio alone (a zoom, a move to another screen) comes through a media query on it.
   function observeDevicePixels() {
+    let cssSize = null;
+    const fromCss = () => {
+      const ratio = window.devicePixelRatio;
+      if (cssSize) matchRasterTo(Math.round(cssSize.inlineSize * ratio), Math.round(cssSize.blockSize * ratio));
+    };
     const observer = new ResizeObserver((entries) => {
       const entry = entries[entries.length - 1];
       if (entry.devicePixelContentBoxSize) {
         const size = entry.devicePixelContentBoxSize[0];
         matchRasterTo(size.inlineSize, size.blockSize);
       } else {
-        const size = entry.contentBoxSize[0];
-        const ratio = window.devicePixelRatio;
-        matchRasterTo(Math.round(size.inlineSize * ratio), Math.round(size.blockSize * ratio));
+        cssSize = entry.contentBoxSize[0];
+        fromCss();
       }
     });
     try {
@@ -202,28 +198,31 @@
     } catch (error) {
       observer.observe(picture);
     }
+    const watchRatio = () => {
+      matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener(
+        "change",
+        () => {
+          fromCss();
+          watchRatio();
+        },
+        { once: true },
+      );
+    };
+    watchRatio();
   }
 
-  // The colour the canvas shows before any sweep, as the core packs colours.
-  function backgroundColorValue() {
-    const channels = getComputedStyle(picture).backgroundColor.match(/\d+/g) || [0, 0, 0];
-    const [red, green, blue] = channels.map(Number);
-    return red + 256 * green + 65536 * blue;
-  }
-
-  function suggestedName() {
+  function readText(pointer) {
     const heap = core.HEAPU8;
-    let at = core._vl_suggested_name();
-    let name = "";
-    while (heap[at] !== 0) name += String.fromCharCode(heap[at++]);
-    return name;
+    let end = pointer;
+    while (heap[end] !== 0) end += 1;
+    return new TextDecoder().decode(heap.subarray(pointer, end));
   }
 
   // Ctrl+S (Cmd+S on a Mac) downloads the canvas as it stands, as a PNG under the name the
   // desktop offers. The browser's own context menu on the canvas also saves and copies it.
   function saveImage() {
     present(); // anything drawn since the last frame
-    const name = suggestedName();
+    const name = readText(core._vl_suggested_name());
     picture.toBlob((blob) => {
       if (blob === null) return;
       const link = document.createElement("a");
@@ -234,11 +233,16 @@
     }, "image/png");
   }
 
+  // Every control the core names; a button's click is a press of it, whatever it does.
   function connect() {
-    for (const [id, sweep] of Object.entries(SWEEP_OF_BUTTON)) {
-      document.getElementById(id).addEventListener("click", () => startSweep(sweep));
+    for (let control = 0; control < core._vl_controls(); control += 1) {
+      const element = document.getElementById(readText(core._vl_control_name(control)));
+      if (element instanceof HTMLButtonElement) {
+        element.addEventListener("click", (event) => press(control, event));
+      } else if (element instanceof HTMLInputElement) {
+        boxes.push([control, element]);
+      }
     }
-    document.getElementById("Command3").addEventListener("click", () => core._vl_stop());
     document.addEventListener("keydown", (event) => {
       const save = (event.ctrlKey || event.metaKey) && !event.altKey && !event.shiftKey;
       if (save && event.key.toLowerCase() === "s") {
@@ -248,17 +252,23 @@
     });
   }
 
+  function backgroundChannels() {
+    const channels = getComputedStyle(picture).backgroundColor.match(/\d+/g) || [0, 0, 0];
+    return channels.slice(0, 3).map(Number);
+  }
+
   VornlaceCore().then((instance) => {
     core = instance;
     context = picture.getContext("2d", { alpha: false });
-    core._vl_init(picture.width, picture.height, backgroundColorValue());
+    core._vl_init(picture.width, picture.height, ...backgroundChannels());
     present();
     observeDevicePixels();
     connect();
-    window.vornlace = { core, lastRun, readyAt: performance.now() };
+    figures.readyAtMs = performance.now();
+    window.vornlace = figures;
     form.dataset.ready = "true";
     // Once the page is up, a few curves off-screen get the browser to compile the drawing code
-    // fully, so the first sweep runs at full speed from its first frame.
+    // fully, so the first sweep runs at full speed from its first curve.
     setTimeout(() => core._vl_warm_up(), 0);
   });
 })();

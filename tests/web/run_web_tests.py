@@ -13,6 +13,7 @@ Needs Debian's chromium, chromium-driver and python3-selenium (so /usr/bin/pytho
 from __future__ import annotations
 
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -24,19 +25,6 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser  # noqa: E402  (next to this file)
 
-# The controls' rectangles in the client area (left, top, width, height) and captions, restated
-# from the desktop's layout as an independent check.
-LAYOUT = {
-    "Picture1": ((16, 8, 577, 417), None),
-    "Command1": ((640, 8, 73, 25), "描画"),
-    "Text1": ((680, 40, 41, 25), "60"),
-    "Label1": ((608, 48, 73, 17), "形式1最大値"),
-    "Text2": ((680, 72, 41, 25), "90"),
-    "Label2": ((608, 80, 73, 17), "表示最大値"),
-    "Command2": ((632, 120, 81, 25), "形式２"),
-    "Command4": ((632, 152, 81, 25), "形式3"),
-    "Command3": ((632, 184, 81, 25), "描画中止"),
-}
 TAB_ORDER = ["Picture1", "Command1", "Text1", "Text2", "Command2", "Command3", "Command4"]
 SWEEP_OF = {"Command1": "draw", "Command2": "style2", "Command4": "style3"}
 CANVAS = (573, 413)
@@ -66,6 +54,8 @@ class Suite:
     def __init__(self, args, workdir: str):
         self.site_dir = os.path.abspath(args.site)
         self.vornlace = os.path.abspath(args.vornlace)
+        # The form's table as the page's build wrote it, beside the site.
+        self.form_json = os.path.join(os.path.dirname(self.site_dir), "form1.json")
         self.workdir = workdir
         self.renders: dict[tuple, tuple] = {}
         self.passed = 0
@@ -134,18 +124,22 @@ class Suite:
         check(page.js("return document.documentElement.lang;") == "ja", "lang is not ja")
         client = page.js("const r = document.getElementById('Form1').getBoundingClientRect();"
                          "return [r.width, r.height];")
-        check(client == [799, 460], f"Form1 is {client}, not 799 x 460")
-        for name, (rect, caption) in LAYOUT.items():
+        with open(self.form_json, encoding="utf-8") as f:
+            table = json.load(f)
+        check(client == table["client"], f"Form1 is {client}, not {table['client']}")
+        for control in table["controls"]:
+            name, rect = control["name"], control["rect"]
+            caption = control["text"]
             got = page.js("""
                 const form = document.getElementById('Form1').getBoundingClientRect();
                 const e = document.getElementById(arguments[0]);
                 const r = e.getBoundingClientRect();
                 return [[r.left - form.left, r.top - form.top, r.width, r.height],
-                        e.value !== undefined && e.tagName === 'INPUT' ? e.value : e.textContent];
+                        e.tagName === 'INPUT' ? e.value
+                        : e.tagName === 'CANVAS' ? e.getAttribute('aria-label') : e.textContent];
                 """, name)
             check(got[0] == list(rect), f"{name} stands at {got[0]}, not {list(rect)}")
-            if caption is not None:
-                check(got[1] == caption, f"{name} reads {got[1]!r}, not {caption!r}")
+            check(got[1] == caption, f"{name} reads {got[1]!r}, not {caption!r}")
         inside = page.js("const s = getComputedStyle(document.getElementById('Picture1'));"
                          "return [s.borderTopWidth, s.borderLeftWidth];")
         check(inside == ["2px", "2px"], f"Picture1's border is {inside}")
@@ -173,7 +167,7 @@ class Suite:
             document.getElementById('Command4').click();
             document.getElementById('Text2').value = '0';
             document.getElementById('Command2').click();
-            window.nestedDepth = window.vornlace.core._vl_running();""")
+            window.nestedDepth = window.vornlace.running;""")
         self.page.wait_idle()
         check(self.page.js("return window.nestedDepth;") == 2, "the second press did not nest")
         outer = self.render("style3", "60", "10")
@@ -192,11 +186,11 @@ class Suite:
         for button in ("Command2", "Command1", "Command4"):
             page.click(button)
         time.sleep(0.3)
-        depth = page.js("return window.vornlace.core._vl_running();")
+        depth = page.js("return window.vornlace.running;")
         check(page.busy() and depth == 3, f"{depth} sweeps running, not the 3 endless ones")
         page.click("Command3")
         page.wait_idle(limit=2)
-        check(page.js("return window.vornlace.core._vl_running();") == 0, "a sweep still runs")
+        check(page.js("return window.vornlace.running;") == 0, "a sweep still runs")
 
     def hostile(self) -> None:
         for text1, text2, button in HOSTILE:
@@ -209,7 +203,7 @@ class Suite:
             const buttons = ['Command1', 'Command2', 'Command4'].map(
                 (id) => document.getElementById(id));
             for (let i = 0; i < 1000; i += 1) buttons[i % 3].click();
-            return window.vornlace.core._vl_running();""")
+            return window.vornlace.running;""")
         check(depth == 32, f"{depth} sweeps running after the storm, not the bound of 32")
         # As on the desktop, one stop ends them all at once: by the next frame, not one a frame.
         frames = page.driver.execute_async_script("""

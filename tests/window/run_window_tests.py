@@ -19,6 +19,7 @@ line printed is "N passed, M failed"; the exit status is non-zero on any failure
 from __future__ import annotations
 
 import argparse
+import json
 import atexit
 import ctypes
 import ctypes.util
@@ -34,20 +35,25 @@ import traceback
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 # --- The window as laid out by the program (client coordinates, no window manager frame). ---
-# Restated here on purpose, as an independent check of the geometry and the world window the
-# program uses: the suite knows the binary only from the outside.
-CLIENT_W, CLIENT_H = 799, 460
-PICTURE1 = (16, 8, 577, 417)           # the canvas control, border included
-BORDER = 2
-CANVAS = (16 + BORDER, 8 + BORDER, 573, 413)  # the area inside the sunken border
-COMMAND1 = (640, 8, 73, 25)    # 描画 (Draw)
-TEXT1 = (680, 40, 41, 25)      # style-1 maximum, "60"
-LABEL1 = (608, 48, 73, 17)
-TEXT2 = (680, 72, 41, 25)      # sweep maximum, "90"
-LABEL2 = (608, 80, 73, 17)
-COMMAND2 = (632, 120, 81, 25)  # 形式２ (style 2)
-COMMAND4 = (632, 152, 81, 25)  # 形式3 (style 3)
-COMMAND3 = (632, 184, 81, 25)  # 描画中止 (stop)
+# Read from the form's table as the build wrote it (web/form1.json beside the binary; the table
+# itself is checked rectangle by rectangle in the unit tests): load_layout fills these in.
+CLIENT_W = CLIENT_H = BORDER = 0
+PICTURE1 = CANVAS = COMMAND1 = COMMAND2 = COMMAND3 = COMMAND4 = (0, 0, 0, 0)
+TEXT1 = TEXT2 = LABEL1 = LABEL2 = (0, 0, 0, 0)
+
+
+def load_layout(path: str) -> None:
+    """Sets the rectangles above (left, top, width, height) from the form's table."""
+    global CLIENT_W, CLIENT_H, BORDER, CANVAS
+    with open(path, encoding="utf-8") as f:
+        table = json.load(f)
+    CLIENT_W, CLIENT_H = table["client"]
+    BORDER = table["canvasBorder"]
+    for control in table["controls"]:
+        globals()[control["name"].upper()] = tuple(control["rect"])
+    x, y, w, h = PICTURE1
+    CANVAS = (x + BORDER, y + BORDER, w - 2 * BORDER, h - 2 * BORDER)  # inside the border
+
 
 # World window of every sweep: x -10..310 left to right, y 210..-10 top to bottom.
 WORLD_LEFT, WORLD_RIGHT, WORLD_TOP, WORLD_BOTTOM = -10.0, 310.0, 210.0, -10.0
@@ -1146,6 +1152,8 @@ def build_helper(workdir: str) -> str:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", required=True, help="the vornlace executable to test")
+    parser.add_argument("--form", help="the form's table as JSON (default: web/form1.json "
+                                       "beside the binary)")
     parser.add_argument("--first-display", type=int, default=90,
                         help="first X display number to try (default 90)")
     parser.add_argument("--timeout-scale", type=float, default=1.0,
@@ -1163,6 +1171,7 @@ def main() -> int:
         print(f"not an executable: {args.binary}", file=sys.stderr)
         print("0 passed, 1 failed")
         return 1
+    load_layout(args.form or os.path.join(os.path.dirname(args.binary), "web", "form1.json"))
     for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "import"):
         if shutil.which(tool) is None:
             print(f"missing tool: {tool}", file=sys.stderr)

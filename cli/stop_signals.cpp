@@ -1,8 +1,8 @@
-#include "app/stop_signals.h"
+#include "cli/stop_signals.h"
 
 #include <csignal>
 
-namespace app {
+namespace cli {
 
 namespace {
 
@@ -32,4 +32,4 @@ StopSignals::~StopSignals() {
 
 int StopSignals::Caught() noexcept { return gStopSignal; }
 
-}  // namespace app
+}  // namespace cli

@@ -1,4 +1,4 @@
-#include "app/progress_line.h"
+#include "cli/progress_line.h"
 
 #include <cstdio>
 
@@ -8,7 +8,7 @@
 #include <unistd.h>
 #endif
 
-namespace app {
+namespace cli {
 
 namespace {
 
@@ -84,4 +84,4 @@ void ProgressLine::Show(const std::string& text) {
   shown_ = true;
 }
 
-}  // namespace app
+}  // namespace cli

@@ -13,7 +13,7 @@
 
 #include "turtle/raster.h"
 
-namespace app {
+namespace files {
 
 // The image format the path's extension names, as Qt's image writers spell it ("png", "jpg"),
 // or an empty array when the extension is missing or no writer handles it. Case-insensitive.
@@ -75,4 +75,4 @@ class PendingImageFile {
 bool WriteImageFile(const QImage& image, const QString& path, const QByteArray& format,
                     QString* error);
 
-}  // namespace app
+}  // namespace files

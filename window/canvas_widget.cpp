@@ -1,4 +1,4 @@
-#include "app/canvas_widget.h"
+#include "window/canvas_widget.h"
 
 #include <QEvent>
 #include <QImage>
@@ -7,14 +7,15 @@
 #include <QScreen>
 #include <chrono>
 
-#include "app/image_file.h"
+#include "files/image_file.h"
+#include "form/form.h"
 #include "turtle/device_pixels.h"
 
-namespace app {
+namespace window {
 
 namespace {
 
-constexpr int kBorder = 2;  // a thin sunken panel: two pixels on each side
+constexpr int kBorder = form::kCanvasBorder;  // a thin sunken panel
 
 turtle::ColorValue FromQColor(const QColor& c) {
   return turtle::PackColor(c.red(), c.green(), c.blue());
@@ -131,7 +132,7 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
   const turtle::Raster& raster = canvas_.Image();
   const QRect exposed = e->rect() & client;
   if (raster.Width() == 0 || raster.Height() == 0 || exposed.isEmpty()) return;
-  const QImage image = ImageViewOf(raster);
+  const QImage image = files::ImageViewOf(raster);
 
   // Where the client area and the exposed part land in the paint device's own pixels (the
   // window's backing store, or a pixmap when the widget is grabbed).
@@ -155,4 +156,4 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
   pacer_.Painted(copy.source);
 }
 
-}  // namespace app
+}  // namespace window

@@ -3,7 +3,7 @@
 // that the render can end between curves and leave no file behind, and put back as they were
 // afterwards. The handler only records the signal; the render asks for it between curves.
 
-namespace app {
+namespace cli {
 
 class StopSignals {
  public:
@@ -24,4 +24,4 @@ class StopSignals {
   Handler previousTerm_;
 };
 
-}  // namespace app
+}  // namespace cli

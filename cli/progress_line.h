@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace app {
+namespace cli {
 
 class ProgressLine {
  public:
@@ -34,4 +34,4 @@ class ProgressLine {
   bool shown_ = false;
 };
 
-}  // namespace app
+}  // namespace cli

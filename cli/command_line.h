@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace app {
+namespace cli {
 
 // Exit statuses besides 0: the output file could not be written, the command line was wrong.
 // An interrupted render exits with 128 + the signal's number (130 for Ctrl+C).
@@ -29,4 +29,4 @@ struct ArgumentScan {
 // (program name first): reports the first one left, if any, and returns the usage status.
 [[nodiscard]] std::optional<int> RefuseLeftoverArguments(const QStringList& arguments);
 
-}  // namespace app
+}  // namespace cli

@@ -7,11 +7,11 @@
 
 #include "sweeps/number_text.h"
 
-namespace app {
+namespace files {
 
 inline double NumberFromQString(const QString& text) {
   return sweeps::NumberFromText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                                     static_cast<std::size_t>(text.size())));
 }
 
-}  // namespace app
+}  // namespace files

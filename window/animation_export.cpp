@@ -1,11 +1,10 @@
-#include "app/animation_export.h"
+#include "window/animation_export.h"
 
 #include <QMetaObject>
-#include <new>
 
-#include "app/image_file.h"
+#include "files/animation_file.h"
 
-namespace app {
+namespace window {
 
 AnimationExport::AnimationExport(const animation::AnimationRequest& request, const QString& path,
                                  QObject* parent)
@@ -22,10 +21,7 @@ void AnimationExport::Run(animation::AnimationRequest request) {
   QString error;
   bool written = false;
   {
-    PendingImageFile file(path_, AnimationFormatFor(path_));
-    const animation::ByteSink out = [&file, &error](const std::uint8_t* data, std::size_t n) {
-      return file.WriteBytes(reinterpret_cast<const char*>(data), static_cast<qint64>(n), &error);
-    };
+    files::PendingImageFile file(path_, files::AnimationFormatFor(path_));
     const sweeps::RenderPump pump = [this](std::uint64_t done, std::uint64_t total) {
       done_ = done;
       total_ = total;
@@ -33,14 +29,10 @@ void AnimationExport::Run(animation::AnimationRequest request) {
     };
     try {
       written = file.Open(&error) &&
-                animation::Animate(request, out, pump) == sweeps::SweepEnd::RanOut && !cancel_ &&
-                file.Commit(&error);
-    } catch (const animation::WriteFailed&) {
-      // The file's own reason is in `error`.
-    } catch (const std::bad_alloc&) {
-      error = QStringLiteral("メモリが足りません。");
+                files::EncodeAnimation(request, file, pump, &error) == files::Encoded::Whole &&
+                !cancel_ && file.Commit(&error);
     } catch (const std::exception& e) {
-      error = QString::fromUtf8(e.what());
+      error = QString::fromUtf8(e.what());  // kept from reaching the thread's end
     }
   }  // an uncommitted file is removed here
   if (cancel_) error.clear();
@@ -49,4 +41,4 @@ void AnimationExport::Run(animation::AnimationRequest request) {
       this, [this, written, error] { emit Finished(written, error); }, Qt::QueuedConnection);
 }
 
-}  // namespace app
+}  // namespace window

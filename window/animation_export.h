@@ -12,7 +12,7 @@
 
 #include "animation/animate.h"
 
-namespace app {
+namespace window {
 
 class AnimationExport final : public QObject {
   Q_OBJECT
@@ -44,4 +44,4 @@ class AnimationExport final : public QObject {
   std::thread thread_;
 };
 
-}  // namespace app
+}  // namespace window

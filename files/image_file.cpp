@@ -1,10 +1,10 @@
-#include "app/image_file.h"
+#include "files/image_file.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QStringView>
 
-namespace app {
+namespace files {
 
 namespace {
 
@@ -166,4 +166,4 @@ bool WriteImageFile(const QImage& image, const QString& path, const QByteArray& 
   return file.Open(error) && file.Write(image, error) && file.Commit(error);
 }
 
-}  // namespace app
+}  // namespace files

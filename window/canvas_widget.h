@@ -11,7 +11,7 @@
 #include "turtle/canvas.h"
 #include "turtle/present_pacer.h"
 
-namespace app {
+namespace window {
 
 class CanvasWidget final : public QFrame {
   Q_OBJECT
@@ -53,4 +53,4 @@ class CanvasWidget final : public QFrame {
   QPoint clientDeviceOrigin_;  // the raster's top-left in the window's device pixels
 };
 
-}  // namespace app
+}  // namespace window

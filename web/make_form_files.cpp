@@ -1,0 +1,49 @@
+// Writes the web page's files that come from the form's table, at build time:
+//   make_form_files site TEMPLATE INDEX_HTML STYLESHEET   the page and its layout
+//   make_form_files json OUT                              the table, for the tests
+// Built natively, and for the page with emscripten to run under node.
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "web/form_markup.h"
+
+namespace {
+
+bool Write(const char* path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  out.close();
+  if (!out) std::cerr << "make_form_files: cannot write " << path << "\n";
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "json" && argc == 3) return Write(argv[2], web::FormJson()) ? 0 : 1;
+  if (mode == "site" && argc == 5) {
+    std::ifstream in(argv[2], std::ios::binary);
+    std::stringstream pageTemplate;
+    pageTemplate << in.rdbuf();
+    if (!in) {
+      std::cerr << "make_form_files: cannot read " << argv[2] << "\n";
+      return 1;
+    }
+    try {
+      return Write(argv[3], web::PageFromTemplate(pageTemplate.str())) &&
+                     Write(argv[4], web::FormStylesheet())
+                 ? 0
+                 : 1;
+    } catch (const std::exception& e) {
+      std::cerr << "make_form_files: " << argv[2] << ": " << e.what() << "\n";
+      return 1;
+    }
+  }
+  std::cerr << "usage: make_form_files site TEMPLATE INDEX_HTML STYLESHEET | json OUT\n";
+  return 2;
+}
