@@ -162,7 +162,8 @@ class GifEncoder final : public FrameSink {
     if (status == GIF_ERROR) Fail(gif_->Error);
   }
   [[noreturn]] static void Fail(int error) {
-    if (error == E_GIF_ERR_WRITE_FAILED) throw WriteFailed();
+    // giflib reports a sink that took too few bytes as a full disk; the sink knows the reason.
+    if (error == E_GIF_ERR_WRITE_FAILED || error == E_GIF_ERR_DISK_IS_FULL) throw WriteFailed();
     const char* text = GifErrorString(error);
     throw std::runtime_error(std::string("GIF encoder: ") + (text != nullptr ? text : "error"));
   }

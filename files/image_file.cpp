@@ -1,6 +1,8 @@
 #include "files/image_file.h"
 
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 #include <QImageWriter>
 #include <QStringView>
 
@@ -39,6 +41,15 @@ class FileShield final : public QIODevice {
   QSaveFile& file_;
   bool failed_ = false;
 };
+
+// Why a write just failed. When the write-behind buffer fails to flush, Qt keeps the error but
+// loses its text ("Unknown error"); errno still holds the system's reason then, in the words
+// every other failure gives.
+QString WriteErrorOf(const QFileDevice& file) {
+  const int reason = errno;
+  if (reason != 0) return QString::fromLocal8Bit(std::strerror(reason));
+  return file.errorString();
+}
 
 // The reason Open and Commit give for a refused target, or an empty text.
 QString RefusalReason(TargetRefusal refusal) {
@@ -144,7 +155,20 @@ bool PendingImageFile::Write(const QImage& image, QString* error) {
 
 bool PendingImageFile::WriteBytes(const char* data, qint64 size, QString* error) {
   if (!file_.isOpen()) return Fail(error, QStringLiteral("the file is not open"));
-  if (file_.write(data, size) != size) return Fail(error, file_.errorString());
+  // An encoder may go on writing after a write failed; the first failure says why.
+  if (!writeError_.isEmpty()) return Fail(error, writeError_);
+  // A large write that fills the disk part way takes only some of the bytes and says nothing;
+  // writing the rest is what fails, with the system's reason.
+  while (size > 0) {
+    errno = 0;
+    const qint64 written = file_.write(data, size);
+    if (written <= 0) {
+      writeError_ = WriteErrorOf(file_);
+      return Fail(error, writeError_);
+    }
+    data += written;
+    size -= written;
+  }
   return true;
 }
 
@@ -156,7 +180,8 @@ bool PendingImageFile::Commit(QString* error) {
     return Fail(error, refused);
   }
   // A failed write of the data itself (a full disk) surfaces here, and the target stays as it was.
-  if (!file_.commit()) return Fail(error, file_.errorString());
+  errno = 0;
+  if (!file_.commit()) return Fail(error, WriteErrorOf(file_));
   return true;
 }
 

@@ -69,6 +69,7 @@ class PendingImageFile {
  private:
   QSaveFile file_;
   QByteArray format_;
+  QString writeError_;  // why WriteBytes first failed, or empty
 };
 
 // Opens, writes and commits in one go.
