@@ -1,10 +1,10 @@
 #include "files/image_file.h"
 
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
 #include <QImageWriter>
 #include <QStringView>
+#include <cerrno>
+#include <cstring>
 
 namespace files {
 
