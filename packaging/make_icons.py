@@ -9,12 +9,14 @@ colour each part gets.
 
 Outputs (next to this script, in icons/):
   vornlace-N.png for each of --sizes     RGBA, transparent around the window
+  vornlace-maskable-N.png (--maskable N) opaque, the window small enough in the middle
+                                         that a launcher may cut any shape from it
   vornlace.ico                           32x32 2 colours, 32x32 16 colours,
                                          16x16 16 colours (BMP entries)
 
 Usage (the build passes the sizes; `cmake --build --preset dev --target icons` runs it):
-  python3 make_icons.py --sizes 16,32,...           rewrite the files
-  python3 make_icons.py --sizes 16,32,... --check   exit 1 if a checked-in file is stale
+  python3 make_icons.py --sizes 16,32,... --maskable N           rewrite the files
+  python3 make_icons.py --sizes 16,32,... --maskable N --check   exit 1 if a file is stale
 
 Only the standard library is used, and the output is byte-for-byte the
 same on every run.
@@ -165,13 +167,32 @@ def _chunk(kind, data):
             + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF))
 
 
-def png_bytes(size):
-    grid = layout(size)
+# A maskable icon's background, the canvas's black, and the share of its side the window takes:
+# launchers keep at least the circle of 80 % of the side, and the window's corners stay in it.
+MASKABLE_BACKGROUND = (0, 0, 0, 255)
+MASKABLE_WINDOW_SHARE = 0.56
+
+
+def maskable_layout(size):
+    """The window of layout() at a smaller size, in the middle of an opaque size x size grid."""
+    inner = _r(size * MASKABLE_WINDOW_SHARE)
+    offset = (size - inner) // 2
+    grid = [[None] * size for _ in range(size)]
+    for y, row in enumerate(layout(inner)):
+        grid[offset + y][offset:offset + inner] = row
+    return grid
+
+
+def png_bytes(size, maskable=False):
+    grid = maskable_layout(size) if maskable else layout(size)
     raw = bytearray()
     for row in grid:
         raw.append(0)  # filter type: none
         for part in row:
-            raw.extend(PNG_COLOURS.get(part, (0, 0, 0, 0)))
+            if part is None or (maskable and part == CLEAR):
+                raw.extend(MASKABLE_BACKGROUND)
+            else:
+                raw.extend(PNG_COLOURS.get(part, (0, 0, 0, 0)))
     ihdr = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n"
             + _chunk(b"IHDR", ihdr)
@@ -242,8 +263,9 @@ def ico_bytes():
 
 # ---------------------------------------------------------------- main
 
-def outputs(sizes):
+def outputs(sizes, maskable):
     files = {ICON_DIR / f"vornlace-{n}.png": png_bytes(n) for n in sizes}
+    files[ICON_DIR / f"vornlace-maskable-{maskable}.png"] = png_bytes(maskable, maskable=True)
     files[ICON_DIR / "vornlace.ico"] = ico_bytes()
     return files
 
@@ -255,9 +277,11 @@ def main(argv=None):
     parser.add_argument("--sizes", required=True,
                         type=lambda text: [int(n) for n in text.split(",")],
                         help="the PNG sizes, comma-separated")
+    parser.add_argument("--maskable", required=True, type=int,
+                        help="the size of the maskable PNG")
     args = parser.parse_args(argv)
 
-    files = outputs(args.sizes)
+    files = outputs(args.sizes, args.maskable)
     if args.check:
         stale = []
         for path, data in files.items():

@@ -9,9 +9,6 @@ set(VORNLACE_PACKAGING_DIR "${CMAKE_CURRENT_LIST_DIR}")
 # The application id: the desktop entry's and metainfo's names, the installed icons' name, and
 # what the start-up code tells the desktop the window belongs to.
 set(VORNLACE_APP_ID "org.vornlace.Vornlace")
-# The one list of icon sizes: the generator, the embedded resources, the start-up code, the
-# install rules and the checks all receive it from here.
-set(VORNLACE_ICON_SIZES 16 32 48 64 128 256)
 string(REPLACE ";" "," _vornlace_icon_sizes_c "${VORNLACE_ICON_SIZES}")
 
 # The metainfo carries the release list by hand; make sure its newest entry
@@ -53,7 +50,7 @@ find_program(VORNLACE_PYTHON3_EXECUTABLE NAMES python3 python)
 if(VORNLACE_PYTHON3_EXECUTABLE)
   add_custom_target(icons
     COMMAND "${VORNLACE_PYTHON3_EXECUTABLE}" "${VORNLACE_PACKAGING_DIR}/make_icons.py"
-            --sizes ${_vornlace_icon_sizes_c}
+            --sizes ${_vornlace_icon_sizes_c} --maskable ${VORNLACE_MASKABLE_ICON_SIZE}
     COMMENT "Writing the icon files in packaging/icons"
     VERBATIM)
 endif()
@@ -144,7 +141,7 @@ if(BUILD_TESTING)
 
   add_test(NAME icons_up_to_date
     COMMAND ${_python3} "${VORNLACE_PACKAGING_DIR}/make_icons.py" --check
-            --sizes ${_vornlace_icon_sizes_c})
+            --sizes ${_vornlace_icon_sizes_c} --maskable ${VORNLACE_MASKABLE_ICON_SIZE})
 
   if(UNIX AND NOT APPLE)
     find_program(VORNLACE_SH_EXECUTABLE sh)

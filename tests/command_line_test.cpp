@@ -374,8 +374,9 @@ TEST_F(CommandLineTest, FailedOrInterruptedWritesLeaveTheOldFileAlone) {
   };
 
   for (const QString& name : names) {
-    QStringList args{QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--scale"),
-                     QStringLiteral("4"), QStringLiteral("--output"), Path(name)};
+    QStringList args{QStringLiteral("--render"), QStringLiteral("draw"),
+                     QStringLiteral("--scale"),  QStringLiteral("4"),
+                     QStringLiteral("--output"), Path(name)};
     if (!name.endsWith(QLatin1String(".png"))) args << QStringLiteral("--animate");
     const Outcome limited = RunVornlace(args, [] {
       const rlimit limit{64 * 1024, 64 * 1024};

@@ -43,10 +43,11 @@ std::string ControlMarkup(const form::Control& c) {
              "\" tabindex=\"0\" role=\"img\" aria-label=\"" + Html(c.text) +
              "\" aria-busy=\"false\"></canvas>\n";
     case form::Kind::Button:
-      return "<button id=\"" + id + "\" type=\"button\">" + Html(c.text) + "</button>\n";
+      return "<button id=\"" + id + "\" type=\"button\" disabled>" + Html(c.text) +
+             "</button>\n";
     case form::Kind::TextBox:
       return "<input id=\"" + id + "\" type=\"text\" value=\"" + Html(c.text) +
-             "\" autocomplete=\"off\" spellcheck=\"false\">\n";
+             "\" autocomplete=\"off\" spellcheck=\"false\" disabled>\n";
     case form::Kind::Label:
       return "<label id=\"" + id + "\" for=\"" + Html(c.buddy) + "\">" + Html(c.text) +
              "</label>\n";
@@ -54,8 +55,8 @@ std::string ControlMarkup(const form::Control& c) {
   return {};
 }
 
-std::string FormMarkup() {
-  std::string markup = "<main id=\"" + Html(form::kCaption) + "\">\n";
+std::string ControlsMarkup() {
+  std::string markup;
   for (const form::Control& c : form::Controls()) {
     if (!c.buddy.empty()) continue;  // written with its box
     for (const form::Control& label : form::Controls()) {
@@ -63,7 +64,7 @@ std::string FormMarkup() {
     }
     markup += ControlMarkup(c);
   }
-  return markup + "</main>\n";
+  return markup;
 }
 
 std::string Pixels(int n) { return std::to_string(n) + "px"; }
@@ -97,34 +98,49 @@ std::string_view PressName(form::Press press) {
 }  // namespace
 
 std::string PageFromTemplate(std::string_view pageTemplate) {
-  const std::size_t marker = pageTemplate.find(kFormMarker);
-  if (marker == std::string_view::npos) throw std::invalid_argument("no form marker");
+  const std::size_t marker = pageTemplate.find(kControlsMarker);
+  if (marker == std::string_view::npos) throw std::invalid_argument("no controls marker");
   const std::size_t lineStart = pageTemplate.rfind('\n', marker) + 1;  // npos + 1 is 0
   const std::size_t lineEnd = pageTemplate.find('\n', marker);
-  std::string page = std::string(pageTemplate.substr(0, lineStart)) + FormMarkup() +
+  std::string page = std::string(pageTemplate.substr(0, lineStart)) + ControlsMarkup() +
                      std::string(pageTemplate.substr(
                          lineEnd == std::string_view::npos ? pageTemplate.size() : lineEnd + 1));
   const std::string caption = Html(form::kCaption);
-  for (std::size_t at; (at = page.find("@CAPTION@")) != std::string::npos;) {
-    page.replace(at, 9, caption);
+  for (std::size_t at; (at = page.find(kCaptionMarker)) != std::string::npos;) {
+    page.replace(at, kCaptionMarker.size(), caption);
   }
   return page;
 }
 
-std::string FormStylesheet() {
+std::string FormStylesheet(std::string_view compactCss) {
+  const std::string desktop = "(min-width: " + Pixels(form::kClientWidth) +
+                              ") and (min-height: " + Pixels(form::kClientHeight) + ")";
+  const std::string canvas = "#" + std::string(form::ControlNamed("Picture1").name);
   std::string css =
-      "/* Form1's layout, written from the form's table: the window's client area, with every\n"
-      "   control at its fixed rectangle in CSS pixels, borders included. */\n";
-  css += "#" + std::string(form::kCaption) + " { width: " + Pixels(form::kClientWidth) +
-         "; height: " + Pixels(form::kClientHeight) +
+      "/* The page's layout, written from the form's table. Where the viewport holds the\n"
+      "   window's client area, every control stands at its fixed rectangle in CSS pixels,\n"
+      "   borders included; elsewhere the compact layout follows. */\n";
+  css += ":root { --canvas-width: " + std::to_string(sweeps::kCanvasWidth) +
+         "; --canvas-height: " + std::to_string(sweeps::kCanvasHeight) + "; }\n\n";
+  css += "@media " + desktop + " {\n";
+  css += "#" + std::string(form::kCaption) + " { position: relative; width: " +
+         Pixels(form::kClientWidth) + "; height: " + Pixels(form::kClientHeight) +
          "; font-size: " + Pixels(form::kCaptionPixels) + "; }\n";
+  css += "#" + std::string(form::kCaption) + " > * { position: absolute; }\n";
   for (const form::Control& c : form::Controls()) {
-    css += "#" + std::string(c.name) + " { left: " + Pixels(c.rect.left) +
-           "; top: " + Pixels(c.rect.top) + "; width: " + Pixels(c.rect.width) +
-           "; height: " + Pixels(c.rect.height) + ";";
-    if (c.kind == form::Kind::Canvas) css += " border-width: " + Pixels(form::kCanvasBorder) + ";";
-    css += " }\n";
+    const std::string selector = "#" + std::string(c.name);
+    css += (selector == canvas ? selector + ", #" + std::string(form::kCaption) + " > .over-canvas"
+                               : selector) +
+           " { left: " + Pixels(c.rect.left) + "; top: " + Pixels(c.rect.top) +
+           "; width: " + Pixels(c.rect.width) + "; height: " + Pixels(c.rect.height) + "; }\n";
   }
+  css += canvas + " { border-width: " + Pixels(form::kCanvasBorder) + "; }\n";
+  for (const form::Control& c : form::Controls()) {
+    if (c.kind == form::Kind::Label) {
+      css += "#" + std::string(c.name) + " { line-height: " + Pixels(c.rect.height) + "; }\n";
+    }
+  }
+  css += "}\n\n@media not all and " + desktop + " {\n" + std::string(compactCss) + "}\n";
   return css;
 }
 

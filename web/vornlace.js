@@ -9,10 +9,13 @@
 // stop button ends the running sweeps before their next curve, and a sweep button pressed during
 // a sweep starts a sweep on top of it, which runs first; the one below resumes after it. The
 // changed rectangle is presented from the frame callback, so the screen is at most a frame
-// behind the drawing.
+// behind the drawing. Until the core is ready the buttons and boxes stay disabled and the
+// canvas says it is loading; if the core cannot load, the page says so in the canvas's place.
+// Served over HTTP, the page registers its service worker, which keeps it usable offline.
+// vornlace-menu.js adds the canvas's menu and the Save and Copy keys.
 "use strict";
 
-(function () {
+{
   const form = document.getElementById("Form1");
   const picture = document.getElementById("Picture1");
 
@@ -174,24 +177,31 @@
     present(); // the whole raster counts as changed
   }
 
-  // Browsers that report the canvas's size in device pixels say so on every change of either
-  // the size or the ratio. The others give CSS pixels, multiplied here by the ratio; a change of
-  // ratio alone (a zoom, a move to another screen) comes through a media query on it.
+  // The canvas's size in device pixels: what the browser reports, where it agrees with the CSS
+  // size times the ratio (it differs by the rounding of the canvas's edges at most). Where the
+  // browser reports none (WebKit) or one that disagrees (Chromium's device emulation reports CSS
+  // pixels), the CSS size times the ratio. A change of ratio alone, with no change of CSS size
+  // (a zoom, a move to another screen), comes through a media query on the ratio.
   function observeDevicePixels() {
     let cssSize = null;
-    const fromCss = () => {
+    let deviceSize = null;
+    const match = () => {
+      if (cssSize === null) return;
       const ratio = window.devicePixelRatio;
-      if (cssSize) matchRasterTo(Math.round(cssSize.inlineSize * ratio), Math.round(cssSize.blockSize * ratio));
+      const width = Math.round(cssSize.inlineSize * ratio);
+      const height = Math.round(cssSize.blockSize * ratio);
+      const agrees =
+        deviceSize !== null &&
+        Math.abs(deviceSize.inlineSize - width) <= 1 &&
+        Math.abs(deviceSize.blockSize - height) <= 1;
+      if (agrees) matchRasterTo(deviceSize.inlineSize, deviceSize.blockSize);
+      else matchRasterTo(width, height);
     };
     const observer = new ResizeObserver((entries) => {
       const entry = entries[entries.length - 1];
-      if (entry.devicePixelContentBoxSize) {
-        const size = entry.devicePixelContentBoxSize[0];
-        matchRasterTo(size.inlineSize, size.blockSize);
-      } else {
-        cssSize = entry.contentBoxSize[0];
-        fromCss();
-      }
+      cssSize = entry.contentBoxSize[0];
+      deviceSize = entry.devicePixelContentBoxSize ? entry.devicePixelContentBoxSize[0] : null;
+      match();
     });
     try {
       observer.observe(picture, { box: "device-pixel-content-box" });
@@ -202,7 +212,7 @@
       matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener(
         "change",
         () => {
-          fromCss();
+          match(); // a stale device size disagrees, and waits for the observer's next report
           watchRatio();
         },
         { once: true },
@@ -218,21 +228,6 @@
     return new TextDecoder().decode(heap.subarray(pointer, end));
   }
 
-  // Ctrl+S (Cmd+S on a Mac) downloads the canvas as it stands, as a PNG under the name the
-  // desktop offers. The browser's own context menu on the canvas also saves and copies it.
-  function saveImage() {
-    present(); // anything drawn since the last frame
-    const name = readText(core._vl_suggested_name());
-    picture.toBlob((blob) => {
-      if (blob === null) return;
-      const link = document.createElement("a");
-      link.href = URL.createObjectURL(blob);
-      link.download = name;
-      link.click();
-      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
-    }, "image/png");
-  }
-
   // Every control the core names; a button's click is a press of it, whatever it does.
   function connect() {
     for (let control = 0; control < core._vl_controls(); control += 1) {
@@ -241,15 +236,11 @@
         element.addEventListener("click", (event) => press(control, event));
       } else if (element instanceof HTMLInputElement) {
         boxes.push([control, element]);
+      } else {
+        continue;
       }
+      element.disabled = false;
     }
-    document.addEventListener("keydown", (event) => {
-      const save = (event.ctrlKey || event.metaKey) && !event.altKey && !event.shiftKey;
-      if (save && event.key.toLowerCase() === "s") {
-        event.preventDefault();
-        saveImage();
-      }
-    });
   }
 
   function backgroundChannels() {
@@ -257,18 +248,54 @@
     return channels.slice(0, 3).map(Number);
   }
 
-  VornlaceCore().then((instance) => {
+  // What the menu script takes from the page: the picture as it stands, drawn up to now, and
+  // the name the desktop would offer for it.
+  const pageOfPicture = {
+    ready: false,
+    toBlob(callback) {
+      present();
+      picture.toBlob(callback, "image/png");
+    },
+    name: () => readText(core._vl_suggested_name()),
+  };
+
+  const status = document.getElementById("Status");
+  function failed() {
+    form.classList.add("failed");
+    status.textContent =
+      "この頁を表示できませんでした。WebAssembly を使える最新のブラウザーで開き直してください。";
+  }
+
+  function start(instance) {
     core = instance;
     context = picture.getContext("2d", { alpha: false });
     core._vl_init(picture.width, picture.height, ...backgroundChannels());
     present();
     observeDevicePixels();
     connect();
+    status.textContent = "";
     figures.readyAtMs = performance.now();
     window.vornlace = figures;
+    pageOfPicture.ready = true;
     form.dataset.ready = "true";
     // Once the page is up, a few curves off-screen get the browser to compile the drawing code
     // fully, so the first sweep runs at full speed from its first curve.
     setTimeout(() => core._vl_warm_up(), 0);
-  });
-})();
+  }
+
+  window.vornlacePicture = pageOfPicture;
+  if (typeof WebAssembly !== "object" || typeof VornlaceCore !== "function") {
+    failed();
+  } else {
+    VornlaceCore().then(start, failed);
+  }
+  // Installable, and offline after one visit. A page opened from disk has neither: browsers
+  // refuse to read a manifest from there, and run no worker.
+  if (location.protocol.startsWith("http")) {
+    const manifest = document.createElement("link");
+    manifest.rel = "manifest";
+    manifest.href = "manifest.webmanifest";
+    document.head.append(manifest);
+    if ("serviceWorker" in navigator) navigator.serviceWorker.register("service-worker.js").catch(() => {});
+  }
+}
