@@ -43,8 +43,7 @@ std::string ControlMarkup(const form::Control& c) {
              "\" tabindex=\"0\" role=\"img\" aria-label=\"" + Html(c.text) +
              "\" aria-busy=\"false\"></canvas>\n";
     case form::Kind::Button:
-      return "<button id=\"" + id + "\" type=\"button\" disabled>" + Html(c.text) +
-             "</button>\n";
+      return "<button id=\"" + id + "\" type=\"button\" disabled>" + Html(c.text) + "</button>\n";
     case form::Kind::TextBox:
       return "<input id=\"" + id + "\" type=\"text\" value=\"" + Html(c.text) +
              "\" autocomplete=\"off\" spellcheck=\"false\" disabled>\n";
@@ -123,8 +122,9 @@ std::string FormStylesheet(std::string_view compactCss) {
   css += ":root { --canvas-width: " + std::to_string(sweeps::kCanvasWidth) +
          "; --canvas-height: " + std::to_string(sweeps::kCanvasHeight) + "; }\n\n";
   css += "@media " + desktop + " {\n";
-  css += "#" + std::string(form::kCaption) + " { position: relative; width: " +
-         Pixels(form::kClientWidth) + "; height: " + Pixels(form::kClientHeight) +
+  css += "#" + std::string(form::kCaption) +
+         " { position: relative; width: " + Pixels(form::kClientWidth) +
+         "; height: " + Pixels(form::kClientHeight) +
          "; font-size: " + Pixels(form::kCaptionPixels) + "; }\n";
   css += "#" + std::string(form::kCaption) + " > * { position: absolute; }\n";
   for (const form::Control& c : form::Controls()) {

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  std::cerr << "usage: make_form_files site TEMPLATE COMPACT_CSS INDEX_HTML STYLESHEET | json OUT\n";
+  std::cerr
+      << "usage: make_form_files site TEMPLATE COMPACT_CSS INDEX_HTML STYLESHEET | json OUT\n";
   return 2;
 }
