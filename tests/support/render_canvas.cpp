@@ -35,12 +35,9 @@ int main(int argc, char** argv) {
   turtle::Canvas canvas(width, height, turtle::kBlack);
   turtle::Turtle turtle(canvas);
   sweeps::SweepState state;
-  sweeps::SweepHost host{canvas,
-                         turtle,
-                         state,
-                         [argv] { return Number(argv[4]); },
-                         [argv] { return Number(argv[5]); },
-                         [] {}};
+  sweeps::SweepHost host{
+      canvas, turtle, state, [argv] { return Number(argv[4]); }, [argv] { return Number(argv[5]); },
+      [] {}};
   (void)sweeps::RunSweep(*plan, host);
 
   std::FILE* out = std::fopen(argv[6], "wb");
