@@ -16,15 +16,9 @@ struct SweepCase {
   double text2;  // the second box: the largest bump angle
 };
 
-// The curve rule of one of the program's three plans, 1 to 3, which the bench's own copies of
-// the rules switch on (a plan's curve is the program's function, which they must not share);
-// 0 for any other plan, which they leave undrawn, so its stream check fails.
-inline int CurveRuleOf(const sweeps::SweepPlan& plan) noexcept {
-  if (&plan == &sweeps::kDrawSweep) return 1;
-  if (&plan == &sweeps::kStyle2Sweep) return 2;
-  if (&plan == &sweeps::kStyle3Sweep) return 3;
-  return 0;
-}
+// The curve rule of a plan, 1 to 3, which the bench's own copies of the rules switch on (a
+// plan's curve is the program's function, which they must not share).
+inline int CurveRuleOf(const sweeps::SweepPlan& plan) noexcept { return plan.style; }
 
 // Where a sweep left its turtle, kept bit for bit.
 struct EndPoint {

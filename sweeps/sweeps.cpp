@@ -30,11 +30,11 @@ void DrawClosingCurve(turtle::Turtle& t, const SweepState& state) {
 
 // The three buttons' sweeps side by side; these fields are all that sets them apart.
 // clang-format off
-const SweepPlan kDrawSweep  {.name = "draw",   .readsStyle1Max = true,  .step = -1.0,
+const SweepPlan kDrawSweep  {.name = "draw",   .style = 1, .readsStyle1Max = true,  .step = -1.0,
                              .color = curves::Color1, .curve = DrawKoch1, .closingCurve = true};
-const SweepPlan kStyle2Sweep{.name = "style2", .readsStyle1Max = false, .step = +1.0,
+const SweepPlan kStyle2Sweep{.name = "style2", .style = 2, .readsStyle1Max = false, .step = +1.0,
                              .color = curves::Color2, .curve = DrawKoch2, .closingCurve = true};
-const SweepPlan kStyle3Sweep{.name = "style3", .readsStyle1Max = false, .step = -1.0,
+const SweepPlan kStyle3Sweep{.name = "style3", .style = 3, .readsStyle1Max = false, .step = -1.0,
                              .color = curves::Color3, .curve = DrawKoch3, .closingCurve = false};
 // clang-format on
 

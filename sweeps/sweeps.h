@@ -55,6 +55,7 @@ struct SweepState {
 // One button's sweep. The three sweeps differ only in these fields.
 struct SweepPlan {
   std::string_view name;  // as the command line and file names spell it: "draw", "style2", ...
+  int style;              // its curve and colour map: 1 for Koch1 and Color1, and so on
   bool readsStyle1Max;    // reads the first box into Style1MaxAngle before the second box
   double step;            // -1: from SweepMaxAngle down to 0; +1: from 0 up to SweepMaxAngle
   turtle::ColorValue (*color)(double angleDegrees) noexcept;
