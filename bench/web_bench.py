@@ -27,6 +27,7 @@ import sys
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "web"))
 import browser  # noqa: E402  (the browser tests' driver)
+import engines  # noqa: E402
 
 
 NATIVE_ROW = re.compile(r"program \(Canvas, Turtle, RunSweep\)\s+Style 2\s+[\d,]+\s+\d+\s+([\d.]+)")
@@ -79,7 +80,7 @@ def native_seconds(bench: str, reps: int) -> float:
 
 
 def measure_page(site: browser.Site, ratio: int, rate: int, reps: int) -> dict:
-    page = browser.Browser(ratio)
+    page = engines.Chromium(ratio)
     figures = {"drawing": [], "whole": [], "presents": [], "gap": [], "ready": [], "after stop": []}
     try:
         page.driver.set_script_timeout(120)
@@ -123,7 +124,7 @@ def main() -> int:
     args = parser.parse_args()
     reps = 1 if args.smoke else max(1, args.reps)
 
-    chromium = subprocess.run([browser.CHROMIUM, "--version"], text=True,
+    chromium = subprocess.run([engines.CHROMIUM, "--version"], text=True,
                               capture_output=True).stdout.strip()
     print(f"web benchmark: {reps} repetition{'s' if reps != 1 else ''}, {chromium}, headless")
     native = native_seconds(args.bench, reps)

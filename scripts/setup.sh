@@ -11,7 +11,12 @@ test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-u
 # Building the Debian package: the man page, dependencies from the binary, the package check.
 package_packages=(help2man dpkg-dev file binutils xz-utils lintian)
 web_packages=(cmake ninja-build emscripten python3)
-browser_test_packages=(chromium chromium-driver python3-selenium)
+# The browser tests: Chromium through chromedriver, Firefox ESR through puppeteer-core on Node
+# (installed by npm ci; Debian's Node where the machine has none), WebKitGTK's MiniBrowser
+# through WebKitWebDriver in an Xvfb.
+browser_test_packages=(chromium chromium-driver python3-selenium firefox-esr webkit2gtk-driver
+                       xvfb)
+command -v npm >/dev/null || browser_test_packages+=(nodejs npm)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;

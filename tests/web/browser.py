@@ -1,10 +1,9 @@
 """The web page in a real browser, for the browser tests and the web benchmark.
 
-Serves a built site (build/web/site) on 127.0.0.1 from a thread, starts Debian's Chromium
-headless through chromedriver with a fresh profile and every background service off (the
-machine may have no network), and reads the page the way its users and screen readers do: by
-the control names, aria-busy on Picture1 and the canvas's own pixels. Needs /usr/bin/python3
-with Debian's python3-selenium, and the chromium and chromium-driver packages.
+Serves a built site (build/web/site) on 127.0.0.1 from a thread, and reads the page the way its
+users and screen readers do: by the control names, aria-busy on Picture1 and the canvas's own
+pixels. Browser is what the tests see of any engine; engines.py holds the three engines behind
+it (Chromium, Firefox and WebKit), each with a fresh profile and no network of its own.
 """
 
 from __future__ import annotations
@@ -12,34 +11,8 @@ from __future__ import annotations
 import base64
 import functools
 import http.server
-import os
-import shutil
-import tempfile
 import threading
 import time
-
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-
-CHROMIUM = "/usr/bin/chromium"
-CHROMEDRIVER = "/usr/bin/chromedriver"
-
-# Flags that keep a headless Chromium from reaching out: no sync, no component or safe-browsing
-# updates, no QUIC probes, no first-run pages.
-QUIET_FLAGS = [
-    "--headless",
-    "--disable-gpu",
-    "--disable-background-networking",
-    "--disable-component-update",
-    "--disable-sync",
-    "--disable-default-apps",
-    "--disable-extensions",
-    "--no-first-run",
-    "--no-default-browser-check",
-    "--disable-quic",
-    "--disable-dev-shm-usage",
-    "--window-size=1000,700",
-]
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -63,38 +36,26 @@ class Site:
 
 
 class Browser:
-    """One headless Chromium at a device pixel ratio, with its console log kept."""
+    """One page in one engine at a device pixel ratio.
 
-    def __init__(self, ratio: float = 1.0):
-        self.profile = tempfile.mkdtemp(prefix="vornlace-chromium-")
-        options = webdriver.ChromeOptions()
-        options.binary_location = CHROMIUM
-        for flag in QUIET_FLAGS:
-            options.add_argument(flag)
-        options.add_argument(f"--user-data-dir={self.profile}")
-        options.add_argument(f"--force-device-scale-factor={ratio:g}")
-        if os.geteuid() == 0:
-            options.add_argument("--no-sandbox")  # Chromium's sandbox refuses to run as root
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        try:
-            self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
-        except Exception:
-            shutil.rmtree(self.profile, ignore_errors=True)
-            raise
-        self.console: list[dict] = []
+    An engine provides navigate, js, js_async, click, press, set_viewport, screenshot,
+    console_errors and close, and a folder `downloads` where the files the page saves land.
+    Scripts are function bodies: they read their arguments as arguments[i] and give their value
+    with return; js_async's body calls its last argument with the value instead.
+    """
 
-    def close(self) -> None:
-        try:
-            self.driver.quit()
-        finally:
-            shutil.rmtree(self.profile, ignore_errors=True)
+    name = "?"
+    ratios: tuple[int, ...] = (1,)
+    VIEWPORT = (1000, 700)  # CSS pixels; holds the desktop's form with room to spare
+    # How many sweeps the core is running, as a script expression: the one place the tests
+    # read the core's state.
+    RUNNING = "window.vornlace.running"
 
-    def js(self, script: str, *args):
-        return self.driver.execute_script(script, *args)
+    downloads = ""
 
     def open(self, url: str, limit: float = 10.0) -> None:
         """Loads the page and waits until its core is ready for clicks."""
-        self.driver.get(url)
+        self.navigate(url)
         self.wait_for("document.getElementById('Form1').dataset.ready === 'true'", limit,
                       "the page was not ready")
 
@@ -104,6 +65,9 @@ class Browser:
             if time.monotonic() > deadline:
                 raise TimeoutError(f"{what} within {limit:g} s")
             time.sleep(0.02)
+
+    def running(self) -> int:
+        return self.js(f"return {self.RUNNING};")
 
     def busy(self) -> bool:
         return self.js("return document.getElementById('Picture1').ariaBusy === 'true';")
@@ -116,8 +80,8 @@ class Browser:
         self.js("const box = document.getElementById(arguments[0]); box.value = arguments[1];"
                 "box.dispatchEvent(new Event('input', {bubbles: true}));", name, text)
 
-    def click(self, name: str) -> None:
-        self.driver.find_element("id", name).click()
+    def focus(self, name: str) -> None:
+        self.js("document.getElementById(arguments[0]).focus();", name)
 
     def canvas_size(self) -> tuple[int, int]:
         return tuple(self.js("const c = document.getElementById('Picture1');"
@@ -138,12 +102,6 @@ class Browser:
             }
             return [c.width, c.height, btoa(text)];""")
         return width, height, base64.b64decode(data)
-
-    def take_console(self) -> list[dict]:
-        """The console messages since the last call."""
-        self.console += self.driver.get_log("browser")
-        taken, self.console = self.console, []
-        return taken
 
 
 def read_ppm(path: str) -> tuple[int, int, bytes]:
