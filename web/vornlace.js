@@ -182,7 +182,7 @@
   // browser reports none (WebKit) or one that disagrees (Chromium's device emulation reports CSS
   // pixels), the CSS size times the ratio. A change of ratio alone, with no change of CSS size
   // (a zoom, a move to another screen), comes through a media query on the ratio.
-  function observeDevicePixels() {
+  function observeDevicePixels(onFirstSize) {
     let cssSize = null;
     let deviceSize = null;
     const match = () => {
@@ -202,6 +202,8 @@
       cssSize = entry.contentBoxSize[0];
       deviceSize = entry.devicePixelContentBoxSize ? entry.devicePixelContentBoxSize[0] : null;
       match();
+      if (onFirstSize) onFirstSize();
+      onFirstSize = null;
     });
     try {
       observer.observe(picture, { box: "device-pixel-content-box" });
@@ -271,16 +273,19 @@
     context = picture.getContext("2d", { alpha: false });
     core._vl_init(picture.width, picture.height, ...backgroundChannels());
     present();
-    observeDevicePixels();
-    connect();
-    status.textContent = "";
-    figures.readyAtMs = performance.now();
-    window.vornlace = figures;
-    pageOfPicture.ready = true;
-    form.dataset.ready = "true";
-    // Once the page is up, a few curves off-screen get the browser to compile the drawing code
-    // fully, so the first sweep runs at full speed from its first curve.
-    setTimeout(() => core._vl_warm_up(), 0);
+    // Ready once the canvas has its size in device pixels (browsers report it a little after
+    // the page is laid out), so that no sweep starts at the starting size.
+    observeDevicePixels(() => {
+      connect();
+      status.textContent = "";
+      figures.readyAtMs = performance.now();
+      window.vornlace = figures;
+      pageOfPicture.ready = true;
+      form.dataset.ready = "true";
+      // A few curves off-screen get the browser to compile the drawing code fully, so the first
+      // sweep runs at full speed from its first curve.
+      setTimeout(() => core._vl_warm_up(), 0);
+    });
   }
 
   window.vornlacePicture = pageOfPicture;

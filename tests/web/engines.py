@@ -212,6 +212,9 @@ class Firefox(Browser):
         try:
             self.version = self.call("launch", executable=FIREFOX, ratio=ratio,
                                      downloads=self.downloads, viewport=self.VIEWPORT)
+            # The launch's viewport is in device pixels; at ratio 2 it would hold too little of
+            # the desktop's layout. Set it again, in CSS pixels.
+            self.set_viewport(*self.VIEWPORT)
         except Exception:
             self.close()
             raise
