@@ -42,9 +42,12 @@
     presents: 0,
     longestPresentGapMs: 0,
     lastPresentAtMs: 0,
-    // Curves that ended after the last stop click of the run; the curve being drawn when it
-    // came is one of them. Null when the run had no stop.
+    // Curves that ended after the last stop click of the run, counted from the click's time
+    // stamp (the curve being drawn when it came is one of them, and so is any the browser drew
+    // before it handed the click over), and those drawn after the page had the click. Null
+    // when the run had no stop.
     curvesAfterStop: null,
+    curvesAfterStopHandled: null,
   };
 
   // The next curve as a task of its own: a message to ourselves is a plain new task, queued
@@ -83,7 +86,10 @@
   function noteCurves(count, endMs) {
     if (count <= 0) return;
     figures.curvesDrawn += count;
-    if (figures.curvesAfterStop !== null) figures.curvesAfterStop += count;
+    if (figures.curvesAfterStop !== null) {
+      figures.curvesAfterStop += count;
+      figures.curvesAfterStopHandled += count;
+    }
     curveEndsMs.push(endMs);
     if (curveEndsMs.length > CURVE_ENDS_KEPT) curveEndsMs.shift();
   }
@@ -154,12 +160,14 @@
     if (!wasStopping && core._vl_stopping() && busy) {
       // The curves that ended after the click: the one it interrupted, if any.
       figures.curvesAfterStop = curveEndsMs.filter((endMs) => endMs > event.timeStamp).length;
+      figures.curvesAfterStopHandled = 0;
     }
     if (!started) return; // a stop, or as many sweeps run as may
     if (!busy) {
       busy = true;
       Object.assign(figures, { startedAtMs: startMs, endedAtMs: 0, drawingMs: 0 });
-      Object.assign(figures, { presents: 0, longestPresentGapMs: 0, curvesAfterStop: null });
+      Object.assign(figures, { presents: 0, longestPresentGapMs: 0 });
+      Object.assign(figures, { curvesAfterStop: null, curvesAfterStopHandled: null });
       picture.setAttribute("aria-busy", "true");
     }
     figures.drawingMs += pressMs; // the clear, or a sweep that drew all it draws as it started

@@ -15,9 +15,30 @@ import threading
 import time
 
 
+class CheckFailed(Exception):
+    pass
+
+
+def check(condition: bool, message: str) -> None:
+    if not condition:
+        raise CheckFailed(message)
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    """The site's files; under /broken/ the same site whose core is missing."""
+
+    BROKEN = "/broken/"
+
     def log_message(self, *args) -> None:  # the suite reports, not the server
         pass
+
+    def do_GET(self) -> None:
+        if self.path.startswith(self.BROKEN):
+            if self.path.endswith("vornlace-core.js"):
+                self.send_error(404)
+                return
+            self.path = "/" + self.path[len(self.BROKEN):]
+        super().do_GET()
 
 
 class Site:
@@ -39,7 +60,8 @@ class Browser:
     """One page in one engine at a device pixel ratio.
 
     An engine provides navigate, js, js_async, click, press, set_viewport, screenshot,
-    console_errors and close, and a folder `downloads` where the files the page saves land.
+    console_errors and close, and a folder `downloads` where the files the page saves land;
+    those that can, also emulate a device's screen (emulate).
     Scripts are function bodies: they read their arguments as arguments[i] and give their value
     with return; js_async's body calls its last argument with the value instead.
     """
@@ -65,6 +87,11 @@ class Browser:
             if time.monotonic() > deadline:
                 raise TimeoutError(f"{what} within {limit:g} s")
             time.sleep(0.02)
+
+    def emulate(self, width: int = 0, height: int = 0, ratio: int = 0) -> bool:
+        """A device's screen of width x height CSS pixels at a ratio, or back to the session's
+        own with no arguments; False where the engine cannot show that screen."""
+        return False
 
     def running(self) -> int:
         return self.js(f"return {self.RUNNING};")

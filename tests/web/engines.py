@@ -62,7 +62,8 @@ class SeleniumBrowser(Browser):
     """An engine driven through a WebDriver server."""
 
     driver: webdriver.Remote
-    KEYS = {"Control": Keys.CONTROL, "Shift": Keys.SHIFT, "Tab": Keys.TAB}
+    KEYS = {"Control": Keys.CONTROL, "Shift": Keys.SHIFT, "Tab": Keys.TAB,
+            "Escape": Keys.ESCAPE, "F10": Keys.F10}
 
     def navigate(self, url: str) -> None:
         self.driver.get(url)
@@ -120,6 +121,17 @@ class Chromium(SeleniumBrowser):
             shutil.rmtree(self.profile, ignore_errors=True)
             raise
         self.version = self.driver.capabilities.get("browserVersion", "?")
+
+    def cdp(self, command: str, **fields):
+        return self.driver.execute_cdp_cmd(command, fields)
+
+    def emulate(self, width: int = 0, height: int = 0, ratio: int = 0) -> bool:
+        if width == 0:
+            self.cdp("Emulation.clearDeviceMetricsOverride")
+        else:
+            self.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                     deviceScaleFactor=ratio, mobile=True)
+        return True
 
     def console_errors(self) -> list[str]:
         return [m["message"] for m in self.driver.get_log("browser") if m["level"] == "SEVERE"]
@@ -206,6 +218,7 @@ class Firefox(Browser):
     def __init__(self, ratio: int = 1):
         if not os.path.isdir(os.path.join(HERE, "node_modules", "puppeteer-core")):
             raise RuntimeError(f"puppeteer-core is not installed: run npm ci --prefix {HERE}")
+        self.ratio = ratio
         self.downloads = tempfile.mkdtemp(prefix="vornlace-firefox-")
         self.bridge = subprocess.Popen(["node", FIREFOX_BRIDGE], stdin=subprocess.PIPE,
                                        stdout=subprocess.PIPE, text=True, encoding="utf-8")
@@ -247,6 +260,15 @@ class Firefox(Browser):
 
     def set_viewport(self, width: int, height: int) -> None:
         self.call("viewport", width=width, height=height)
+
+    def emulate(self, width: int = 0, height: int = 0, ratio: int = 0) -> bool:
+        """Firefox's viewport at the session's own ratio."""
+        if width == 0:
+            width, height = self.VIEWPORT
+        elif ratio != self.ratio:
+            return False
+        self.set_viewport(width, height)
+        return True
 
     def screenshot(self, path: str) -> None:
         self.call("screenshot", path=path)

@@ -6,8 +6,10 @@
 
 The page's pictures are compared with `vornlace --render` of the same sweep, pixel for pixel, at
 device pixel ratios 1 and 2; then nesting, stopping, hostile text, a storm of presses, saving,
-opening from disk and the console. The behaviour is the core's, tested natively; these cases
-check that each engine drives it as the desktop does. The last line is "N passed, M failed".
+opening from disk and the console; then (device_cases.py) phones and tablets, the canvas's menu
+and keys, a stop during a long sweep, a core that cannot load, and in Chromium installing and
+working offline. The behaviour is the core's, tested natively; these cases check that each
+engine drives it as the desktop does. The last line is "N passed, M failed".
 Needs /usr/bin/python3 with python3-selenium, Debian's chromium and chromium-driver,
 firefox-esr, webkit2gtk-driver and xvfb, and `npm ci` run in tests/web; no display.
 """
@@ -28,6 +30,8 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser  # noqa: E402  (next to this file)
 import engines  # noqa: E402
+from browser import CheckFailed, check  # noqa: E402
+from device_cases import DeviceCases  # noqa: E402
 
 TAB_ORDER = ["Picture1", "Command1", "Text1", "Text2", "Command2", "Command3", "Command4"]
 SWEEP_OF = {"Command1": "draw", "Command2": "style2", "Command4": "style3"}
@@ -45,19 +49,12 @@ HOSTILE = [
 ]
 
 
-class CheckFailed(Exception):
-    pass
-
-
-def check(condition: bool, message: str) -> None:
-    if not condition:
-        raise CheckFailed(message)
-
-
-class Suite:
+class Suite(DeviceCases):
     def __init__(self, args, workdir: str):
         self.site_dir = os.path.abspath(args.site)
         self.vornlace = os.path.abspath(args.vornlace)
+        # Reference pictures at any canvas size, from the same build's tests.
+        self.render_canvas = os.path.join(os.path.dirname(self.vornlace), "tests", "render_canvas")
         # The form's table as the page's build wrote it, beside the site.
         self.form_json = os.path.join(os.path.dirname(self.site_dir), "form1.json")
         self.workdir = workdir
@@ -232,11 +229,15 @@ class Suite:
         self.sweep_matches_render("Command4", "60", "0")
 
     def save(self) -> None:
-        folder = self.page.downloads
         self.sweep("Command2", "60", "4.5")
         self.page.focus("Text1")
         self.page.press("Control+s")  # in a box, as a user would
-        # The canvas as it stands, through the same browser's PNG encoder: the download's bytes.
+        self.downloaded("vornlace-style2-4.5.png")
+
+    def downloaded(self, name: str) -> None:
+        """Checks that the page saved the canvas as it stands, as a PNG under this name."""
+        folder = self.page.downloads
+        # The canvas through the same browser's PNG encoder: the download's bytes.
         expected = base64.b64decode(self.page.js_async("""
             const done = arguments[arguments.length - 1];
             document.getElementById('Picture1').toBlob(async (blob) => {
@@ -247,7 +248,7 @@ class Suite:
               }
               done(btoa(text));
             }, 'image/png');"""))
-        path = os.path.join(folder, "vornlace-style2-4.5.png")
+        path = os.path.join(folder, name)
         saved = b""
         deadline = time.monotonic() + 10
         while saved != expected and time.monotonic() < deadline:  # some engines write in place
@@ -255,9 +256,10 @@ class Suite:
             if os.path.exists(path):
                 with open(path, "rb") as f:
                     saved = f.read()
-        check(os.path.exists(path), f"no {os.path.basename(path)} among {os.listdir(folder)}")
+        check(os.path.exists(path), f"no {name} among {os.listdir(folder)}")
         check(saved == expected, f"the download's {len(saved)} bytes are not the canvas's PNG "
                                  f"({len(expected)} bytes)")
+        os.remove(path)
 
     def from_disk(self) -> None:
         self.page.open("file://" + os.path.join(self.site_dir, "index.html"))
@@ -303,6 +305,17 @@ class Suite:
                           self.storm)
                 self.case("index.html opened from disk works", self.from_disk)
             self.case("Ctrl+S downloads the canvas under the suggested name", self.save)
+            if ratio == 1:
+                self.case("the canvas's menu and keys save and copy the picture",
+                          self.menu_and_keys)
+                self.case("a stop during a long sweep ends it within a curve",
+                          self.stop_during_long_sweep)
+                self.case("without its core the page says so and offers nothing",
+                          self.broken_core)
+            if engine.name == "chromium" and ratio == 1:
+                self.case("installable, and offline after one visit", self.offline_and_installable)
+            if ratio == engine.ratios[-1]:
+                self.case("phones and tablets: all in view, thumb-sized, sharp", self.phones)
             self.case("no console errors, no request leaves the site", self.console_and_requests)
         finally:
             self.page.close()
