@@ -11,6 +11,10 @@ namespace animation {
 namespace {
 
 constexpr int kMilliseconds = 1000;
+// A frame's duration is a 24-bit field, and libwebp refuses a step between two timestamps that
+// does not fit in it. A longer frame goes on in steps of the same picture, which libwebp joins to
+// the frame before up to the limit and writes as frames that change nothing past it.
+constexpr int kLongestStep = (1 << 24) - 1;  // milliseconds
 
 struct DeleteEncoder {
   void operator()(WebPAnimEncoder* encoder) const { WebPAnimEncoderDelete(encoder); }
@@ -34,28 +38,20 @@ class WebPEncoder final : public FrameSink {
     config_.method = 4;
   }
 
-  void AddFrame(const turtle::Raster& canvas, const turtle::Raster*, const turtle::PixelRect&,
-                std::uint64_t startSlot) override {
+  void AddFrame(const turtle::Raster& canvas, const turtle::Raster* previous,
+                const turtle::PixelRect&, std::uint64_t startSlot) override {
     // The encoder finds the changed rectangle itself, against its own copy of the last frame.
-    WebPPicture picture;
-    if (!WebPPictureInit(&picture)) Fail("libwebp version mismatch");
-    picture.use_argb = 1;
-    picture.width = canvas.Width();
-    picture.height = canvas.Height();
-    // The raster's pixels are 0xffRRGGBB words, which is the picture's own ARGB layout; the
-    // encoder only reads them.
-    picture.argb = const_cast<std::uint32_t*>(canvas.Bits());
-    picture.argb_stride = canvas.Width();
-    if (!WebPAnimEncoderAdd(encoder_.get(), &picture, Time(startSlot), &config_)) {
-      Fail(WebPAnimEncoderGetError(encoder_.get()));
-    }
+    const int start = Time(startSlot);
+    if (previous != nullptr) GoOn(previous, start);
+    Add(&canvas, start);
   }
 
   void Finish(std::uint64_t endSlot) override {
     const int end = Time(endSlot) + static_cast<int>(HoldTime(pacing_.holdSeconds, kMilliseconds));
-    if (!WebPAnimEncoderAdd(encoder_.get(), nullptr, end, nullptr)) {
-      Fail(WebPAnimEncoderGetError(encoder_.get()));
-    }
+    // The last frame's picture is not at hand here: calls without a picture carry it on, as
+    // libwebp adds each step to the frame before, and the last of them is the end.
+    GoOn(nullptr, end);
+    Add(nullptr, end);
     WebPData file;
     WebPDataInit(&file);
     if (!WebPAnimEncoderAssemble(encoder_.get(), &file)) {
@@ -67,6 +63,32 @@ class WebPEncoder final : public FrameSink {
   }
 
  private:
+  // Lets the last frame's `picture` (nullptr at the end) last until `time`, in steps the
+  // duration field holds.
+  void GoOn(const turtle::Raster* picture, int time) {
+    while (time - last_ > kLongestStep) Add(picture, last_ + kLongestStep);
+  }
+
+  // `picture` from `time` on; nullptr ends the animation.
+  void Add(const turtle::Raster* picture, int time) {
+    WebPPicture frame;
+    if (!WebPPictureInit(&frame)) Fail("libwebp version mismatch");
+    if (picture != nullptr) {
+      frame.use_argb = 1;
+      frame.width = picture->Width();
+      frame.height = picture->Height();
+      // The raster's pixels are 0xffRRGGBB words, which is the picture's own ARGB layout; the
+      // encoder only reads them.
+      frame.argb = const_cast<std::uint32_t*>(picture->Bits());
+      frame.argb_stride = picture->Width();
+    }
+    if (!WebPAnimEncoderAdd(encoder_.get(), picture != nullptr ? &frame : nullptr, time,
+                            picture != nullptr ? &config_ : nullptr)) {
+      Fail(WebPAnimEncoderGetError(encoder_.get()));
+    }
+    last_ = time;
+  }
+
   int Time(std::uint64_t slot) const {
     return static_cast<int>(SlotTime(slot, pacing_.fps, kMilliseconds));
   }
@@ -78,6 +100,7 @@ class WebPEncoder final : public FrameSink {
   ByteSink out_;
   WebPConfig config_;
   std::unique_ptr<WebPAnimEncoder, DeleteEncoder> encoder_;
+  int last_ = 0;  // milliseconds: the time of the last call to the encoder
 };
 
 }  // namespace

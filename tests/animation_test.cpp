@@ -212,4 +212,53 @@ TEST(AnimationTest, GifDelaysPastTheFieldLimitCarryOnAndAFailedWriteIsReported) 
   }
 }
 
+TEST(AnimationTest, WebPFramesPastTheDurationLimitGoOnAsTheSamePicture) {
+  // Whole canvases of colours 1, 2, ... starting at the given slots (1 fps, so a slot is a
+  // second); WebP holds at most 16,777,215 ms in a frame.
+  struct Case {
+    const char* what;
+    std::vector<std::uint64_t> starts;
+    std::uint64_t endSlot;
+    double hold;
+    std::vector<int> ends;  // milliseconds, of each picture as a viewer sees it
+  } cases[] = {
+      {"two long frames in the middle",
+       {0, 40000, 80000},
+       80001,
+       0,
+       {40000000, 80000000, 80001000}},
+      {"the last frame long with its hold", {0, 1}, 50000, 60, {1000, 50060000}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> bytes;
+    const auto encoder = animation::MakeWebPEncoder(
+        8, 4, {1, c.hold}, [&bytes](const std::uint8_t* data, std::size_t n) {
+          bytes.insert(bytes.end(), data, data + n);
+          return true;
+        });
+    Raster previous(8, 4, 0);
+    for (std::size_t k = 0; k < c.starts.size(); ++k) {
+      const Raster canvas(8, 4, 0xff000001u + static_cast<std::uint32_t>(k));
+      encoder->AddFrame(canvas, k == 0 ? nullptr : &previous, {0, 0, 8, 4}, c.starts[k]);
+      previous = canvas;
+    }
+    encoder->Finish(c.endSlot);
+    // A frame that goes on past the limit may come back as several of the same picture.
+    const Decoded d = DecodeWebP(bytes);
+    std::vector<std::uint32_t> colours;
+    std::vector<int> ends;
+    for (std::size_t i = 0; i < d.frames.size(); ++i) {
+      if (!colours.empty() && colours.back() == d.frames[i].Pixel(0, 0)) {
+        ends.back() = d.ends[i];
+        continue;
+      }
+      colours.push_back(d.frames[i].Pixel(0, 0));
+      ends.push_back(d.ends[i]);
+    }
+    EXPECT_EQ(colours.size(), c.starts.size()) << c.what;
+    EXPECT_EQ(colours.back(), 0xff000000u + c.starts.size()) << c.what;
+    EXPECT_EQ(ends, c.ends) << c.what;
+  }
+}
+
 }  // namespace
