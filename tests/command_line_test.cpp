@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #if defined(__linux__)
 #include <signal.h>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 #endif
 
+#include "files/animation_file.h"
 #include "files/image_file.h"
 #include "sweeps/render.h"
 
@@ -373,22 +375,36 @@ TEST_F(CommandLineTest, FailedOrInterruptedWritesLeaveTheOldFileAlone) {
     return f.open(QIODevice::ReadOnly) && f.readAll() == old && Entries() == names;
   };
 
-  for (const QString& name : names) {
-    QStringList args{QStringLiteral("--render"), QStringLiteral("draw"),
-                     QStringLiteral("--scale"),  QStringLiteral("4"),
-                     QStringLiteral("--output"), Path(name)};
-    if (!name.endsWith(QLatin1String(".png"))) args << QStringLiteral("--animate");
-    const Outcome limited = RunVornlace(args, [] {
-      const rlimit limit{64 * 1024, 64 * 1024};
-      setrlimit(RLIMIT_FSIZE, &limit);
-      std::signal(SIGXFSZ, SIG_IGN);  // a failed write instead of a killed process
-    });
-    EXPECT_EQ(limited.status, 1) << limited.err.toStdString();
-    EXPECT_EQ(limited.err.toStdString(),
-              QStringLiteral("vornlace: cannot write %1: %2\n")
-                  .arg(Path(name), QString::fromLocal8Bit(std::strerror(EFBIG)))
-                  .toStdString());
-    EXPECT_TRUE(fileIsUntouched(Path(name))) << name.toStdString();
+  // A file size limit, and an address space too small for a picture at scale 16 (the sanitizers
+  // reserve far more than that for themselves, so there only the first).
+  struct Limit {
+    int resource;
+    rlim_t bytes;
+    const char* scale;
+    QString reason;
+  };
+  std::vector<Limit> limits{
+      {RLIMIT_FSIZE, 64 * 1024, "4", QString::fromLocal8Bit(std::strerror(EFBIG))}};
+#if !defined(__SANITIZE_ADDRESS__)
+  limits.push_back({RLIMIT_AS, 300 << 20, "16", files::NotEnoughMemory(16)});
+#endif
+  for (const Limit& limit : limits) {
+    for (const QString& name : names) {
+      QStringList args{QStringLiteral("--render"), QStringLiteral("draw"),
+                       QStringLiteral("--scale"),  QLatin1String(limit.scale),
+                       QStringLiteral("--output"), Path(name)};
+      if (!name.endsWith(QLatin1String(".png"))) args << QStringLiteral("--animate");
+      const Outcome limited = RunVornlace(args, [&limit] {
+        const rlimit bound{limit.bytes, limit.bytes};
+        setrlimit(limit.resource, &bound);
+        std::signal(SIGXFSZ, SIG_IGN);  // a failed write instead of a killed process
+      });
+      EXPECT_EQ(limited.status, 1) << limited.err.toStdString();
+      EXPECT_EQ(limited.err.toStdString(), QStringLiteral("vornlace: cannot write %1: %2\n")
+                                               .arg(Path(name), limit.reason)
+                                               .toStdString());
+      EXPECT_TRUE(fileIsUntouched(Path(name))) << name.toStdString();
+    }
   }
 
   const QString path = Path(names[1]);
