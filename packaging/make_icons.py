@@ -41,24 +41,13 @@ GLINT = 5    # lighter line along the top of the title bar (large sizes only)
 SHADE = 6    # inner shadow along the bottom/right of the body (large sizes)
 CROSS = 7    # the cross drawn on the close box when it is big enough
 
-# The classic 16-colour palette in its usual index order.
+# The classic 16-colour palette in its usual index order: black, maroon, green, olive, navy,
+# purple, teal, silver, grey, red, lime, yellow, blue, fuchsia, cyan, white.
 VGA16 = (
-    (0, 0, 0),        # 0 black
-    (128, 0, 0),      # 1 maroon
-    (0, 128, 0),      # 2 green
-    (128, 128, 0),    # 3 olive
-    (0, 0, 128),      # 4 navy
-    (128, 0, 128),    # 5 purple
-    (0, 128, 128),    # 6 teal
-    (192, 192, 192),  # 7 silver
-    (128, 128, 128),  # 8 grey
-    (255, 0, 0),      # 9 red
-    (0, 255, 0),      # 10 lime
-    (255, 255, 0),    # 11 yellow
-    (0, 0, 255),      # 12 blue
-    (255, 0, 255),    # 13 fuchsia
-    (0, 255, 255),    # 14 cyan
-    (255, 255, 255),  # 15 white
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 )
 BLACK, CYAN, WHITE = 0, 14, 15
 

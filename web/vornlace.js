@@ -12,7 +12,8 @@
 // behind the drawing. Until the core is ready the buttons and boxes stay disabled and the
 // canvas says it is loading; if the core cannot load, the page says so in the canvas's place.
 // Served over HTTP, the page registers its service worker, which keeps it usable offline.
-// vornlace-menu.js adds the canvas's menu and the Save and Copy keys.
+// vornlace-pixels.js, loaded before, follows the canvas's size in device pixels;
+// vornlace-menu.js, loaded after, adds the canvas's menu and the Save and Copy keys.
 "use strict";
 
 {
@@ -185,52 +186,6 @@
     present(); // the whole raster counts as changed
   }
 
-  // The canvas's size in device pixels: what the browser reports, where it agrees with the CSS
-  // size times the ratio (it differs by the rounding of the canvas's edges at most). Where the
-  // browser reports none (WebKit) or one that disagrees (Chromium's device emulation reports CSS
-  // pixels), the CSS size times the ratio. A change of ratio alone, with no change of CSS size
-  // (a zoom, a move to another screen), comes through a media query on the ratio.
-  function observeDevicePixels(onFirstSize) {
-    let cssSize = null;
-    let deviceSize = null;
-    const match = () => {
-      if (cssSize === null) return;
-      const ratio = window.devicePixelRatio;
-      const width = Math.round(cssSize.inlineSize * ratio);
-      const height = Math.round(cssSize.blockSize * ratio);
-      const agrees =
-        deviceSize !== null &&
-        Math.abs(deviceSize.inlineSize - width) <= 1 &&
-        Math.abs(deviceSize.blockSize - height) <= 1;
-      if (agrees) matchRasterTo(deviceSize.inlineSize, deviceSize.blockSize);
-      else matchRasterTo(width, height);
-    };
-    const observer = new ResizeObserver((entries) => {
-      const entry = entries[entries.length - 1];
-      cssSize = entry.contentBoxSize[0];
-      deviceSize = entry.devicePixelContentBoxSize ? entry.devicePixelContentBoxSize[0] : null;
-      match();
-      if (onFirstSize) onFirstSize();
-      onFirstSize = null;
-    });
-    try {
-      observer.observe(picture, { box: "device-pixel-content-box" });
-    } catch (error) {
-      observer.observe(picture);
-    }
-    const watchRatio = () => {
-      matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener(
-        "change",
-        () => {
-          match(); // a stale device size disagrees, and waits for the observer's next report
-          watchRatio();
-        },
-        { once: true },
-      );
-    };
-    watchRatio();
-  }
-
   function readText(pointer) {
     const heap = core.HEAPU8;
     let end = pointer;
@@ -283,7 +238,7 @@
     present();
     // Ready once the canvas has its size in device pixels (browsers report it a little after
     // the page is laid out), so that no sweep starts at the starting size.
-    observeDevicePixels(() => {
+    watchDevicePixels(picture, matchRasterTo, () => {
       connect();
       status.textContent = "";
       figures.readyAtMs = performance.now();
