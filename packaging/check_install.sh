@@ -1,10 +1,12 @@
 #!/bin/sh
 # Install the build into a scratch prefix and check that everything a
-# desktop needs ends up where it belongs.
+# desktop needs ends up where it belongs, and that neither the built nor the
+# installed program searches the current folder for libraries.
 #
-# usage: check_install.sh CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID ICON_SIZES \
+# usage: check_install.sh CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE APP_ID ICON_SIZES \
 #                         DESKTOP_VALIDATOR...
 #   CONFIG may be empty (single-config generators).
+#   EXE is the built executable in the build tree.
 #   BINDIR and DATADIR are the relative GNUInstallDirs paths.
 #   ICON_SIZES lists the icon sizes, comma-separated (16,32,...).
 #   DESKTOP_VALIDATOR... is the command line that validates a .desktop file
@@ -13,12 +15,13 @@
 set -u
 
 if [ "$#" -lt 9 ]; then
-    echo "usage: $0 CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE_NAME APP_ID ICON_SIZES VALIDATOR..." >&2
+    echo "usage: $0 CMAKE BUILD_DIR CONFIG BINDIR DATADIR EXE APP_ID ICON_SIZES VALIDATOR..." >&2
     exit 2
 fi
 
-cmake=$1 build_dir=$2 config=$3 bindir=$4 datadir=$5 exe=$6 app_id=$7 icon_sizes=$8
+cmake=$1 build_dir=$2 config=$3 bindir=$4 datadir=$5 built=$6 app_id=$7 icon_sizes=$8
 shift 8
+exe=$(basename "$built")
 
 for d in "$bindir" "$datadir"; do
     case "$d" in
@@ -62,6 +65,20 @@ metainfo="$prefix/$datadir/metainfo/$app_id.metainfo.xml"
 if [ ! -f "$binary" ] || [ ! -x "$binary" ]; then
     fail "no executable at $bindir/$exe"
 fi
+
+# An empty entry in a run-time search path (RPATH or RUNPATH; also a leading,
+# trailing or doubled ':') is the current folder: a library placed where the
+# program is started from would be loaded into it.
+if command -v readelf >/dev/null 2>&1; then
+    for program in "$built" "$binary"; do
+        [ -f "$program" ] || continue
+        readelf -d "$program" | sed -n 's/.*(R\(UN\)\{0,1\}PATH).*\[\(.*\)\]$/\2/p' \
+            | grep -qE '^$|^:|::|:$' && fail "$program has an empty run-time search path entry"
+    done
+else
+    fail "readelf (binutils) is missing"
+fi
+
 [ -f "$desktop" ] || fail "missing $datadir/applications/$app_id.desktop"
 [ -f "$metainfo" ] || fail "missing $datadir/metainfo/$app_id.metainfo.xml"
 

@@ -79,6 +79,7 @@ endif()
 
 # ---------------------------------------------------------------------------
 # Install.
+
 install(TARGETS vornlace
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   BUNDLE DESTINATION .
@@ -153,7 +154,7 @@ if(BUILD_TESTING)
               "$<CONFIG>"
               "${CMAKE_INSTALL_BINDIR}"
               "${CMAKE_INSTALL_DATADIR}"
-              "$<TARGET_FILE_NAME:vornlace>"
+              "$<TARGET_FILE:vornlace>"
               "${VORNLACE_APP_ID}"
               "${_vornlace_icon_sizes_c}"
               ${_desktop_validate})
