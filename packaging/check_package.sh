@@ -54,8 +54,8 @@ if ! "${apt_get[@]}" install "$deb" >"$work/apt.log" 2>&1 \
 fi
 [[ $(status) == "install ok installed" ]] || { echo "FAIL: apt-get did not install vornlace" >&2; exit 1; }
 
-# The package's own record: its version is the one the program shows, and the dependencies
-# include the computed libraries and the translations added by hand.
+# The package's own record: its upstream version is the one the program shows, and the
+# dependencies include the computed libraries and the translations added by hand.
 version=$(dpkg-query -W -f='${Version}' vornlace)
 depends=$(dpkg-query -W -f='${Depends}' vornlace)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks the Qt libraries: $depends"
@@ -64,11 +64,18 @@ depends=$(dpkg-query -W -f='${Depends}' vornlace)
 # The installed program, with no display.
 unset DISPLAY WAYLAND_DISPLAY
 shown=$(/usr/bin/vornlace --version) || fail "/usr/bin/vornlace --version failed"
-[[ $shown == "Vornlace $version" ]] || fail "the program says '$shown', the package is $version"
+[[ $shown == "Vornlace ${version%-*}" ]] || fail "the program says '$shown', the package is $version"
 /usr/bin/vornlace --render style3 --max 10 --output "$work/style3.png" \
   || fail "/usr/bin/vornlace --render failed"
 picture=$(file -b "$work/style3.png" 2>&1 || true)
 [[ $picture == "PNG image data, 573 x 413,"* ]] || fail "--render wrote no 573 x 413 PNG: $picture"
+# No run-time search path (Debian's libraries are found without one), and the hardening the
+# build asked for: a position-independent program, its relocations read-only and bound at start.
+dynamic=$(readelf -d /usr/bin/vornlace)
+headers=$(readelf -lW /usr/bin/vornlace)
+[[ $dynamic != *"(RPATH)"* && $dynamic != *"(RUNPATH)"* ]] || fail "/usr/bin/vornlace has a search path"
+[[ $dynamic == *"(FLAGS_1)"*"NOW"*"PIE"* ]] || fail "/usr/bin/vornlace is not PIE with BIND_NOW"
+[[ $headers == *GNU_RELRO* ]] || fail "/usr/bin/vornlace has no read-only relocations"
 
 # What dpkg says it installed is all there, with the desktop entry, the icon it names in every
 # hicolor size (each really that size), the man page and the copyright.
@@ -83,7 +90,7 @@ expect "$desktop"
 expect /usr/share/metainfo/org.vornlace.Vornlace.metainfo.xml
 expect /usr/share/man/man1/vornlace.1.gz
 expect /usr/share/doc/vornlace/copyright
-expect /usr/share/doc/vornlace/changelog.gz
+expect /usr/share/doc/vornlace/changelog.Debian.gz
 icon=$(sed -n 's/^Icon=//p' "$desktop" 2>/dev/null | head -n 1)
 icons=0
 while IFS= read -r path; do

@@ -8,8 +8,10 @@ run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-wayland qt6-tran
 test_packages=(desktop-file-utils appstream xvfb xauth xdotool imagemagick x11-utils libx11-dev
                weston clang libclang-rt-14-dev clang-format-14
                at-spi2-core dbus-daemon dbus-bin python3-pyatspi)
-# Building the Debian package: the man page, dependencies from the binary, the package check.
-package_packages=(help2man dpkg-dev file binutils xz-utils lintian)
+# The Debian package: debian/control's Build-Depends (with those of its tests), the tools that
+# build, check and compare it, and what the package check runs.
+package_packages=(debhelper pkgconf help2man desktop-file-utils appstream dpkg-dev git xz-utils
+                  lintian faketime file binutils)
 web_packages=(cmake ninja-build emscripten python3)
 # The browser tests: Chromium through chromedriver, Firefox ESR through puppeteer-core on Node
 # (installed by npm ci; Debian's Node where the machine has none), WebKitGTK's MiniBrowser
