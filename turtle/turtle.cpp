@@ -6,8 +6,11 @@
 
 namespace turtle {
 
-Turtle::Turtle(LineTarget& target) noexcept
-    : target_(&target), canvas_(dynamic_cast<Canvas*>(&target)) {
+Turtle::Turtle(Canvas& canvas) noexcept : Turtle(static_cast<LineTarget&>(canvas)) {
+  canvas_ = &canvas;
+}
+
+Turtle::Turtle(LineTarget& target) noexcept : target_(&target), canvas_(nullptr) {
   // Every slot starts valid, holding heading 0, so a lookup needs no "empty" test.
   const double r = Radians(0.0);
   directions_.fill({BitCast<std::uint64_t>(0.0), std::cos(r), std::sin(r)});

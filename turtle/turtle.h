@@ -1,8 +1,8 @@
 #pragma once
 // Turtle: a position and heading in world units that moves, turns and draws one straight
-// segment per move through a LineTarget, bringing the screen up to date after every 101st
-// segment since LineCount was last reset. Angles are degrees; positions are kept as doubles
-// and handed to the target in single precision. It never pumps events and never allocates.
+// segment per move on a Canvas or through any other LineTarget, bringing the screen up to date
+// after every 101st segment since LineCount was last reset. Angles are degrees; positions are
+// kept as doubles and handed over in single precision. It never pumps events, never allocates.
 
 #include <array>
 #include <cstdint>
@@ -24,6 +24,9 @@ constexpr double Radians(double degrees) noexcept { return degrees * kPi / 180.0
 
 class Turtle {
  public:
+  // Draws on the canvas itself: the canvas's Line inlines into Forward, with no virtual call.
+  explicit Turtle(Canvas& canvas) noexcept;
+  // Draws through the interface, for recorders and taps (and a canvas behind one of them).
   explicit Turtle(LineTarget& target) noexcept;
 
   double PosX = 0.0;  // current point, world units
@@ -73,10 +76,10 @@ class Turtle {
   }
   static void Compute(Direction& slot, double heading) noexcept;
 
-  // The one place a segment leaves the turtle. The real canvas is called directly, so its Line
-  // inlines into Forward: through the virtual call, the bench's three drawing-only sweeps (17.6
-  // million segments) take 2.1% more instructions under callgrind (3,311 million against 3,244
-  // million) and about 1.5% more time. A [[likely]] on this branch costs 1%; leave it plain.
+  // The one place a segment leaves the turtle. A turtle made on a canvas calls it directly, so
+  // its Line inlines into Forward: through the virtual call, the bench's three drawing-only
+  // sweeps (17.6 million segments) take 2.1% more instructions under callgrind (3,311 million
+  // against 3,244 million) and about 1.5% more time. A [[likely]] here costs 1%; leave it plain.
   void Draw(float x1, float y1, float x2, float y2) {
     if (canvas_ != nullptr) {
       canvas_->Line(x1, y1, x2, y2, PenColor);
@@ -86,7 +89,7 @@ class Turtle {
   }
 
   LineTarget* target_;
-  Canvas* canvas_;  // the same target when it is the real canvas, else null
+  Canvas* canvas_;  // the same target when the turtle was made on a canvas, else null
   std::array<Direction, 64> directions_;
 };
 
