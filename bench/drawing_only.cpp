@@ -41,7 +41,7 @@ ProgramRun RunProgram(const SweepCase& sweep, ProgramRig& rig) {
   sweeps::RunSweep(*sweep.plan, host);
   run.seconds = SecondsSince(start);
   run.allocations = AllocationsOnThisThread() - before;
-  run.end = EndPoint::Of(rig.turtle.PosX, rig.turtle.PosY);
+  run.end = EndPoint::Of(rig.turtle.PosX(), rig.turtle.PosY());
   return run;
 }
 
@@ -59,7 +59,7 @@ ProgramStream RecordProgramStream(const SweepCase& sweep) {
       canvas, t, state, [t1] { return t1; }, [t2] { return t2; }, [&curves] { ++curves; }};
   sweeps::RunSweep(*sweep.plan, host);
   if (sweep.plan->closingCurve) ++curves;
-  return {tap.digest, curves, EndPoint::Of(t.PosX, t.PosY)};
+  return {tap.digest, curves, EndPoint::Of(t.PosX(), t.PosY())};
 }
 
 double TimeProgramSweep(const SweepCase& sweep) {

@@ -27,16 +27,16 @@ TEST(TurtleTest, PiIsTheFifteenDigitValueAndRadiansMultiplyBeforeDividing) {
 TEST(TurtleTest, StartsAtZeroAndSetTurtleTouchesOnlyThePosition) {
   RecordingTarget target;
   Turtle t(target);
-  EXPECT_EQ(t.PosX, 0.0);
-  EXPECT_EQ(t.Heading, 0.0);
+  EXPECT_EQ(t.PosX(), 0.0);
+  EXPECT_EQ(t.Heading(), 0.0);
   EXPECT_EQ(t.PenColor, 0);
   EXPECT_EQ(t.LineCount, 0);
   t.PenColor = 7;
   t.LineCount = 42;
   t.SetTurtle(1.5, -2.5, 720);
-  EXPECT_EQ(t.PosX, 1.5);
-  EXPECT_EQ(t.PosY, -2.5);
-  EXPECT_EQ(t.Heading, 720.0);
+  EXPECT_EQ(t.PosX(), 1.5);
+  EXPECT_EQ(t.PosY(), -2.5);
+  EXPECT_EQ(t.Heading(), 720.0);
   EXPECT_EQ(t.PenColor, 7);
   EXPECT_EQ(t.LineCount, 42);
   EXPECT_EQ(target.lines, 0);
@@ -54,8 +54,8 @@ TEST(TurtleTest, ForwardDrawsOneSegmentInThePenColourAndMoves) {
   EXPECT_EQ(s.x2, 300.0f);
   EXPECT_EQ(s.y2, 0.0f);
   EXPECT_EQ(s.color, turtle::kYellow);
-  EXPECT_EQ(t.PosX, 300.0);
-  EXPECT_EQ(t.PosY, 0.0);
+  EXPECT_EQ(t.PosX(), 300.0);
+  EXPECT_EQ(t.PosY(), 0.0);
 }
 
 TEST(TurtleTest, QuarterTurnLeavesATinyButNonZeroStepInX) {
@@ -63,10 +63,10 @@ TEST(TurtleTest, QuarterTurnLeavesATinyButNonZeroStepInX) {
   Turtle t(target);
   t.Turn(90);
   t.Forward(10);
-  EXPECT_EQ(t.PosX, 1.6155445744325867e-14);
-  EXPECT_EQ(t.PosY, 10.0);
+  EXPECT_EQ(t.PosX(), 1.6155445744325867e-14);
+  EXPECT_EQ(t.PosY(), 10.0);
   t.Forward(-10);  // backwards along the heading
-  EXPECT_EQ(t.PosY, 0.0);
+  EXPECT_EQ(t.PosY(), 0.0);
   EXPECT_EQ(target.segments[1].y2, 0.0f);
 }
 
@@ -74,9 +74,9 @@ TEST(TurtleTest, TwelveTurnsOfThirtyLeaveHeading360) {
   RecordingTarget target;
   Turtle t(target);
   for (int i = 0; i < 12; ++i) t.Turn(30);
-  EXPECT_EQ(t.Heading, 360.0);
+  EXPECT_EQ(t.Heading(), 360.0);
   t.Turn(-400);
-  EXPECT_EQ(t.Heading, -40.0);
+  EXPECT_EQ(t.Heading(), -40.0);
 }
 
 TEST(TurtleTest, KeepsDoublesWhileHandingFloatsToTheCanvas) {
@@ -89,8 +89,8 @@ TEST(TurtleTest, KeepsDoublesWhileHandingFloatsToTheCanvas) {
     x = 1.0 * 0.1 + x;
     EXPECT_EQ(target.segments[static_cast<std::size_t>(i)].x2, static_cast<float>(x));
   }
-  EXPECT_EQ(t.PosX, x);  // 0.9999999999999999, which float rounding would have lost
-  EXPECT_NE(t.PosX, static_cast<double>(static_cast<float>(t.PosX)));
+  EXPECT_EQ(t.PosX(), x);  // 0.9999999999999999, which float rounding would have lost
+  EXPECT_NE(t.PosX(), static_cast<double>(static_cast<float>(t.PosX())));
 }
 
 TEST(TurtleTest, ZeroDistanceStillDrawsAndCounts) {
@@ -175,8 +175,8 @@ TEST(TurtleTest, CachedDirectionsAreBitIdenticalToDirectTrigonometry) {
       const double r = h * 3.14159265358979 / 180;
       const double x = std::cos(r) * 7.75 + 1.25;
       const double y = std::sin(r) * 7.75 + -3.5;
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosX), std::bit_cast<std::uint64_t>(x)) << h;
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosY), std::bit_cast<std::uint64_t>(y)) << h;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosX()), std::bit_cast<std::uint64_t>(x)) << h;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosY()), std::bit_cast<std::uint64_t>(y)) << h;
     }
   }
 }
@@ -189,7 +189,7 @@ TEST(TurtleTest, PositionsBeyondSinglePrecisionReachTheCanvasAsInfinity) {
   t.Turn(180);
   t.Forward(3e100);
   EXPECT_EQ(target.last.x2, -std::numeric_limits<float>::infinity());
-  EXPECT_EQ(t.PosX, std::cos(turtle::Radians(180)) * 3e100 + 1e100);
+  EXPECT_EQ(t.PosX(), std::cos(turtle::Radians(180)) * 3e100 + 1e100);
 }
 
 TEST(TurtleTest, SingleHandOffRoundsToNearestAndSaturatesOnlyPastTheFloatRange) {

@@ -104,6 +104,13 @@ void Raster::Resize(int width, int height, std::uint32_t fillArgb) {
   pen_ = PenAt(pen_.x, pen_.y);
 }
 
+void Raster::MoveTo(double x, double y) noexcept { pen_ = PenAt(x, y); }
+
+void Raster::MarkPixel(const Pen& pen) noexcept {
+  lastCell_ = pen.cell;
+  MarkDirty(pen.i, pen.j, pen.i + 1, pen.j + 1);
+}
+
 void Raster::DrawOnward(Pen& pen, double x, double y, std::uint32_t argb, int penWidth) noexcept {
   const Pen to = PenAt(x, y);
   if (pen.cell >= 0 && to.cell >= 0 && penWidth <= 1) {

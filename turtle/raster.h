@@ -70,7 +70,7 @@ class Raster {
   // The same for runs of segments, each starting where the one before ended: the raster keeps
   // that point, the pen, and sorts it only once. MoveTo puts the pen down; LineTo draws from it
   // as DrawLine would and leaves it at the segment's end. Resizing keeps the pen where it is.
-  void MoveTo(double x, double y) noexcept { pen_ = PenAt(x, y); }
+  void MoveTo(double x, double y) noexcept;
   void LineTo(double x, double y, std::uint32_t argb, int penWidth = 1) noexcept {
     DrawFrom(pen_, x, y, argb, penWidth);
   }
@@ -105,14 +105,13 @@ class Raster {
       pen.x = x;
       pen.y = y;
       // Runs of segments fall in the same pixel; it is in the changed box already.
-      if (pen.cell != lastCell_) {
-        lastCell_ = pen.cell;
-        MarkDirty(pen.i, pen.j, pen.i + 1, pen.j + 1);
-      }
+      if (pen.cell != lastCell_) MarkPixel(pen);
       return;
     }
     DrawOnward(pen, x, y, argb, penWidth);
   }
+  // Adds the pen's pixel to the changed box.
+  void MarkPixel(const Pen& pen) noexcept;
   // The rest: the general line drawer, and the pen sorted afresh at the end.
   void DrawOnward(Pen& pen, double x, double y, std::uint32_t argb, int penWidth) noexcept;
 

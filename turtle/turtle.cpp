@@ -17,9 +17,11 @@ Turtle::Turtle(LineTarget& target) noexcept : target_(&target), canvas_(nullptr)
 }
 
 void Turtle::SetTurtle(double x, double y, double heading) noexcept {
-  PosX = x;
-  PosY = y;
-  Heading = heading;
+  x_ = x;
+  y_ = y;
+  heading_ = heading;
+  startX_ = ToSingle(x);
+  startY_ = ToSingle(y);
 }
 
 void Turtle::Compute(Direction& slot, double heading) noexcept {

@@ -29,27 +29,34 @@ class Turtle {
   // Draws through the interface, for recorders and taps (and a canvas behind one of them).
   explicit Turtle(LineTarget& target) noexcept;
 
-  double PosX = 0.0;  // current point, world units
-  double PosY = 0.0;
-  double Heading = 0.0;  // degrees; 0 is +x, positive turns toward +y; never reduced mod 360
   ColorValue PenColor = 0;
   std::int16_t LineCount = 0;  // segments since the last refresh point, 0 to 100
+
+  // The current point, world units.
+  [[nodiscard]] double PosX() const noexcept { return x_; }
+  [[nodiscard]] double PosY() const noexcept { return y_; }
+  // Degrees; 0 is +x, positive turns toward +y; never reduced mod 360.
+  [[nodiscard]] double Heading() const noexcept { return heading_; }
 
   // Places the turtle; draws nothing, leaves PenColor and LineCount alone.
   void SetTurtle(double x, double y, double heading) noexcept;
   // Heading += angleDegrees; negative turns clockwise (under a y-up world window).
-  void Turn(double angleDegrees) noexcept { Heading = Heading + angleDegrees; }
+  void Turn(double angleDegrees) noexcept { heading_ = heading_ + angleDegrees; }
   // Moves distance along the heading (backwards when negative; zero still draws a segment of
   // zero length and counts toward the refresh), drawing the segment in PenColor.
   void Forward(double distance) {
-    const Direction& d = DirectionOf(Heading);
-    const double nx = d.cos * distance + PosX;
-    const double ny = d.sin * distance + PosY;
+    const Direction& d = DirectionOf(heading_);
+    const double nx = d.cos * distance + x_;
+    const double ny = d.sin * distance + y_;
     // The canvas takes single precision; the turtle keeps the doubles, so rounding to float
     // never accumulates along a curve (TurtleTest.KeepsDoublesWhileHandingFloatsToTheCanvas).
-    Draw(ToSingle(PosX), ToSingle(PosY), ToSingle(nx), ToSingle(ny));
-    PosX = nx;
-    PosY = ny;
+    const float endX = ToSingle(nx);
+    const float endY = ToSingle(ny);
+    Draw(startX_, startY_, endX, endY);
+    x_ = nx;
+    y_ = ny;
+    startX_ = endX;
+    startY_ = endY;
     // Counting 1..100 and wrapping on the 101st segment refreshes after every 101st, not 100th
     // (TurtleTest.RefreshesAfterEvery101stSegment).
     LineCount = static_cast<std::int16_t>(LineCount + 1);
@@ -88,6 +95,12 @@ class Turtle {
     }
   }
 
+  double x_ = 0.0;
+  double y_ = 0.0;
+  double heading_ = 0.0;
+  // The current point as handed over: each segment starts where the last one ended.
+  float startX_ = 0.0f;
+  float startY_ = 0.0f;
   LineTarget* target_;
   Canvas* canvas_;  // the same target when the turtle was made on a canvas, else null
   std::array<Direction, 64> directions_;
