@@ -72,16 +72,18 @@ class Turtle {
   };
   // cos and sin of a heading, from a small cache keyed on the heading's exact bits: a curve
   // turns through only a handful of headings, and a cached pair is the very value std::cos
-  // and std::sin give, so the cache changes no result.
+  // and std::sin give, so the cache changes no result. Each set holds two headings, so two
+  // that share a set and alternate along a curve do not evict each other on every segment.
+  using DirectionSet = std::array<Direction, 2>;
   const Direction& DirectionOf(double heading) noexcept {
     const auto bits = BitCast<std::uint64_t>(heading);
     // Fibonacci hashing: the top six bits of the product spread nearby headings apart.
-    Direction& slot = directions_[(bits * 0x9E3779B97F4A7C15ull) >> 58];
-    if (slot.headingBits != bits) [[unlikely]]
-      Compute(slot, heading);
-    return slot;
+    DirectionSet& set = directions_[(bits * 0x9E3779B97F4A7C15ull) >> 58];
+    if (set[0].headingBits != bits) [[unlikely]]
+      return SecondOrComputed(set, heading);
+    return set[0];
   }
-  static void Compute(Direction& slot, double heading) noexcept;
+  static const Direction& SecondOrComputed(DirectionSet& set, double heading) noexcept;
 
   // The one place a segment leaves the turtle. A turtle made on a canvas calls it directly, so
   // its Line inlines into Forward: through the virtual call, the bench's three drawing-only
@@ -103,7 +105,7 @@ class Turtle {
   float startY_ = 0.0f;
   LineTarget* target_;
   Canvas* canvas_;  // the same target when the turtle was made on a canvas, else null
-  std::array<Direction, 64> directions_;
+  std::array<DirectionSet, 64> directions_;
 };
 
 }  // namespace turtle
