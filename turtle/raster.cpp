@@ -112,17 +112,17 @@ void Raster::MarkPixel(const Pen& pen) noexcept {
 }
 
 void Raster::DrawOnward(Pen& pen, double x, double y, std::uint32_t argb, int penWidth) noexcept {
-  const Pen to = PenAt(x, y);
-  if (pen.cell >= 0 && to.cell >= 0 && penWidth <= 1) {
+  const Pen from = pen;
+  pen = PenAt(x, y);
+  if (from.cell >= 0 && pen.cell >= 0 && penWidth <= 1) {
     // Both ends on the raster, so nothing to clip, and their pixels are known already.
-    DrawSpan<true>(pen.x, pen.y, x, y,
-                   {std::min(pen.i, to.i), std::max(pen.i, to.i), std::min(pen.j, to.j),
-                    std::max(pen.j, to.j)},
+    DrawSpan<true>(from.x, from.y, x, y,
+                   {std::min(from.i, pen.i), std::max(from.i, pen.i), std::min(from.j, pen.j),
+                    std::max(from.j, pen.j)},
                    argb, 1);
   } else {
-    DrawClippedLine(pen.x, pen.y, x, y, argb, penWidth);
+    DrawClippedLine(from.x, from.y, x, y, argb, penWidth);
   }
-  pen = to;
 }
 
 Raster::Pen Raster::PenAt(double x, double y) const noexcept {
@@ -181,11 +181,9 @@ void Raster::DrawClippedLine(double x0, double y0, double x1, double y1, std::ui
                   ClampInt(TruncateToInt(std::max(x0, x1)), 0, maxX),
                   ClampInt(TruncateToInt(std::min(y0, y1)), 0, maxY),
                   ClampInt(TruncateToInt(std::max(y0, y1)), 0, maxY)};
-  if (penWidth <= 1) {
-    DrawSpan<true>(x0, y0, x1, y1, span, argb, 1);
-  } else {
-    DrawSpan<false>(x0, y0, x1, y1, span, argb, penWidth);
-  }
+  // Few segments need clipping: a pen one pixel wide takes the general stamp here, which
+  // leaves the thin drawer to segments on the raster alone.
+  DrawSpan<false>(x0, y0, x1, y1, span, argb, std::max(penWidth, 1));
 }
 
 template <bool kThin>
