@@ -18,10 +18,20 @@ std::string Grouped(std::uint64_t n);                  // 7125759 -> "7,125,759"
 std::string Format(const char* format, double value);  // one printf conversion
 
 // The parts of the table in the order they are printed, lettered a, b, c, ... in its "part"
-// column: each drawing-only sweep's three designs, sweep by sweep; then the window sweep; memory
-// and allocations; renders to image files; animations. A blank line comes between two
-// drawing-only sweeps and between two parts after them.
-enum class Part { kProgram, kNaive, kLimit, kWindow, kResources, kRender, kAnimation };
+// column: each drawing-only sweep's three designs, sweep by sweep; the program against the limit
+// kernel, one row per sweep; then the window sweep; memory and allocations; renders to image
+// files; animations. A blank line comes between two drawing-only sweeps and between two parts
+// after them.
+enum class Part {
+  kProgram,
+  kNaive,
+  kLimit,
+  kAgainstLimit,
+  kWindow,
+  kResources,
+  kRender,
+  kAnimation
+};
 
 struct Row {
   Part part = Part::kProgram;

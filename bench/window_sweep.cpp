@@ -112,7 +112,7 @@ WindowFigures MeasureWindowSweep(const SweepCase& sweep, int reps, StreamChecks&
     figures.longestGapSeconds = std::max(figures.longestGapSeconds, GapSeconds(pacer.LongestGap()));
     figures.frameSeconds = GapSeconds(pacer.Frame());
     const turtle::Turtle& ft = form.turtleState();
-    if (!(EndPoint::Of(ft.PosX, ft.PosY) == reference.end)) programSame = false;
+    if (!(EndPoint::Of(ft.PosX(), ft.PosY()) == reference.end)) programSame = false;
 
     form.hide();
     if (!ShowAndWait(naiveWindow)) return WindowSkipped("the naive window was never shown");

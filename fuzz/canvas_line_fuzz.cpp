@@ -1,9 +1,12 @@
 // Fuzzes turtle::Canvas::Line with any world window, any raster size and any four floats (NaN,
 // infinities, subnormals, values far past the raster). The raster's storage is exactly its
 // size, so ASan flags any write outside it. A segment that lies wholly inside the client area
-// must light at least one pixel, and only pixels the segment passes within one pixel of.
+// must light at least one pixel, and only pixels the segment passes within one pixel of. A
+// second segment continues from the first's end, as a turtle's do, and the two must light what
+// they light drawn one by one on the raster itself.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -32,6 +35,23 @@ double DistanceToSegment(double px, double py, double x0, double y0, double x1, 
   return std::hypot(px - (x0 + t * dx), py - (y0 + t * dy));
 }
 
+// Continues the run on a copy of the canvas and compares it with both segments drawn through
+// DrawLine, which keeps no pen, on a raster of the same size.
+void CheckRun(const turtle::Canvas& drawn, const float (&line)[4], const float (&onward)[2],
+              turtle::ColorValue ink) {
+  turtle::Canvas run = drawn;
+  run.Line(line[2], line[3], onward[0], onward[1], ink);
+  const turtle::Raster& image = run.Image();
+  turtle::Raster alone(image.Width(), image.Height(), turtle::ToArgb32(drawn.BackColor()));
+  for (const auto& [x0, y0, x1, y1] : {std::array{line[0], line[1], line[2], line[3]},
+                                       std::array{line[2], line[3], onward[0], onward[1]}}) {
+    alone.DrawLine(run.DeviceX(x0), run.DeviceY(y0), run.DeviceX(x1), run.DeviceY(y1),
+                   turtle::ToArgb32(ink), run.DrawWidth());
+  }
+  const std::size_t pixels = static_cast<std::size_t>(image.Width()) * image.Height();
+  if (pixels > 0 && std::memcmp(image.Bits(), alone.Bits(), pixels * 4) != 0) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -51,6 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   canvas.SetDrawWidth(drawWidth);
   canvas.Line(line[0], line[1], line[2], line[3], kInk);
   canvas.Refresh();
+  const float onward[2] = {Take<float>(data, size), Take<float>(data, size)};
+  CheckRun(canvas, line, onward, kInk);
 
   const double x0 = canvas.DeviceX(line[0]), y0 = canvas.DeviceY(line[1]);
   const double x1 = canvas.DeviceX(line[2]), y1 = canvas.DeviceY(line[3]);

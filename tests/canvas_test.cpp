@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -142,6 +143,47 @@ TEST(CanvasTest, WidePenDrawsWiderLines) {
   c.SetDrawWidth(3);
   c.Line(0, 100, 300, 100, kRed);
   EXPECT_EQ(PaintedBounds(c.Image(), ToArgb32(turtle::kBlack)).Height(), 3);
+}
+
+// The canvas keeps where its last segment ended, already sorted onto the raster, for the next
+// segment to start from. Whatever changes between two segments, a run must draw exactly what the
+// same segments draw one by one through the raster's own mapping-free DrawLine.
+TEST(CanvasTest, ARunOfSegmentsDrawsAsItsSegmentsDrawnAlone) {
+  struct Row {
+    const char* between;
+    std::function<void(Canvas&)> change;
+  };
+  const Row rows[] = {
+      {"nothing", [](Canvas&) {}},
+      {"the world window", [](Canvas& c) { c.SetWorld(-2.5, 26, 18, -3); }},
+      {"the size", [](Canvas& c) { c.Resize(23, 31); }},
+      {"the pen width", [](Canvas& c) { c.SetDrawWidth(3); }},
+  };
+  for (const Row& row : rows) {
+    Canvas run(40, 30);
+    run.SetWorld(-4, 24, 16, -6);
+    turtle::Raster alone(40, 30, ToArgb32(turtle::kBlack));
+    float x = 3.1f, y = 2.2f;
+    for (int k = 1; k < 120; ++k) {
+      if (k == 60) {
+        row.change(run);
+        alone.Resize(run.Image().Width(), run.Image().Height(), ToArgb32(turtle::kBlack));
+      }
+      // A curve in steps of a quarter pixel or so, now and then out to a point off the canvas.
+      const float nx = static_cast<float>(6 + 5 * std::sin(0.03 * k) + (k % 17 == 0 ? 30 : 0));
+      const float ny = static_cast<float>(9 + 7 * std::cos(0.04 * k));
+      const turtle::ColorValue color = k < 90 ? kRed : turtle::kYellow;
+      run.Line(x, y, nx, ny, color);
+      alone.DrawLine(run.DeviceX(x), run.DeviceY(y), run.DeviceX(nx), run.DeviceY(ny),
+                     ToArgb32(color), run.DrawWidth());
+      x = nx;
+      y = ny;
+    }
+    EXPECT_EQ(testing_support::HashPixels(run.Image()), testing_support::HashPixels(alone))
+        << row.between;
+    EXPECT_EQ(run.Image().Dirty(), alone.Dirty()) << row.between;
+    EXPECT_GT(CountPixels(run.Image(), ToArgb32(turtle::kYellow)), 5) << row.between;
+  }
 }
 
 TEST(CanvasTest, ResizeKeepsPictureAndMapsTheWorldWindowOntoTheNewSize) {

@@ -53,9 +53,9 @@ TEST_P(KochStyleTest, DepthOneEndsAtTheFarEndWithTheHeadingRestored) {
     Turtle t(target);
     t.SetTurtle(0, 0, 0);
     GetParam().draw(t, 1, q, 300);
-    EXPECT_NEAR(t.PosX, 300.0, 1e-9) << "q = " << q;
-    EXPECT_NEAR(t.PosY, 0.0, 1e-9) << "q = " << q;
-    EXPECT_EQ(t.Heading, 0.0) << "q = " << q;
+    EXPECT_NEAR(t.PosX(), 300.0, 1e-9) << "q = " << q;
+    EXPECT_NEAR(t.PosY(), 0.0, 1e-9) << "q = " << q;
+    EXPECT_EQ(t.Heading(), 0.0) << "q = " << q;
   }
 }
 
@@ -64,8 +64,8 @@ TEST_P(KochStyleTest, DepthSevenClosedBumpsEndNearTheFarEnd) {
     RecordingTarget target(false);
     Turtle t(target);
     GetParam().draw(t, 7, q, 300);
-    EXPECT_NEAR(t.PosX, 300.0, 1e-6) << "q = " << q;
-    EXPECT_NEAR(t.PosY, 0.0, 1e-6) << "q = " << q;
+    EXPECT_NEAR(t.PosX(), 300.0, 1e-6) << "q = " << q;
+    EXPECT_NEAR(t.PosY(), 0.0, 1e-6) << "q = " << q;
   }
 }
 
@@ -76,8 +76,8 @@ TEST_P(KochStyleTest, StartsFromTheTurtlesPlaceAndHeading) {
   GetParam().draw(t, 1, 75, 30);
   EXPECT_EQ(target.segments.front().x1, 10.0f);
   EXPECT_EQ(target.segments.front().y1, 20.0f);
-  EXPECT_NEAR(t.PosY, 50.0, 1e-9);
-  EXPECT_NEAR(t.PosX, 10.0, 1e-9);
+  EXPECT_NEAR(t.PosY(), 50.0, 1e-9);
+  EXPECT_NEAR(t.PosX(), 10.0, 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(Styles, KochStyleTest, ::testing::ValuesIn(kStyles),
@@ -170,12 +170,12 @@ TEST(KochCurveTest, Koch1WithATopSkippedOvershootsTheFarEnd) {
   RecordingTarget target(false);
   Turtle t(target);
   curves::Koch1(t, 30, 1, 45, 300);
-  EXPECT_NEAR(t.PosX, 341.421356, 1e-5);
-  EXPECT_NEAR(t.PosY, 0.0, 1e-9);
+  EXPECT_NEAR(t.PosX(), 341.421356, 1e-5);
+  EXPECT_NEAR(t.PosY(), 0.0, 1e-9);
   t.SetTurtle(0, 0, 0);
   curves::Koch1(t, 30, 7, 45, 300);
-  EXPECT_NEAR(t.PosX, 741.8, 0.05);
-  EXPECT_NEAR(t.PosY, 0.0, 1e-6);
+  EXPECT_NEAR(t.PosX(), 741.8, 0.05);
+  EXPECT_NEAR(t.PosY(), 0.0, 1e-6);
 }
 
 TEST(KochCurveTest, Koch2AndKoch3DrawSquareBumpsAtNinety) {
@@ -199,7 +199,7 @@ TEST(KochCurveTest, Koch1TriangleAtNinetyRunsFarPastTheFloatRangeWithoutHarm) {
   Turtle t(counter);
   curves::Koch1(t, 90, 7, 90, 300);
   EXPECT_EQ(counter.lines, 16384);
-  EXPECT_GT(std::fabs(t.PosY), 1e39);  // past what a float can hold
+  EXPECT_GT(std::fabs(t.PosY()), 1e39);  // past what a float can hold
   // The same curve through the real canvas clips everything it cannot show.
   Turtle onCanvas(canvas);
   onCanvas.PenColor = turtle::kYellow;

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "support/raster_helpers.h"
 #include "support/recording_target.h"
+#include "turtle/canvas.h"
 #include "turtle/single_precision.h"
 
 using testing_support::RecordingTarget;
@@ -25,16 +27,16 @@ TEST(TurtleTest, PiIsTheFifteenDigitValueAndRadiansMultiplyBeforeDividing) {
 TEST(TurtleTest, StartsAtZeroAndSetTurtleTouchesOnlyThePosition) {
   RecordingTarget target;
   Turtle t(target);
-  EXPECT_EQ(t.PosX, 0.0);
-  EXPECT_EQ(t.Heading, 0.0);
+  EXPECT_EQ(t.PosX(), 0.0);
+  EXPECT_EQ(t.Heading(), 0.0);
   EXPECT_EQ(t.PenColor, 0);
   EXPECT_EQ(t.LineCount, 0);
   t.PenColor = 7;
   t.LineCount = 42;
   t.SetTurtle(1.5, -2.5, 720);
-  EXPECT_EQ(t.PosX, 1.5);
-  EXPECT_EQ(t.PosY, -2.5);
-  EXPECT_EQ(t.Heading, 720.0);
+  EXPECT_EQ(t.PosX(), 1.5);
+  EXPECT_EQ(t.PosY(), -2.5);
+  EXPECT_EQ(t.Heading(), 720.0);
   EXPECT_EQ(t.PenColor, 7);
   EXPECT_EQ(t.LineCount, 42);
   EXPECT_EQ(target.lines, 0);
@@ -52,8 +54,8 @@ TEST(TurtleTest, ForwardDrawsOneSegmentInThePenColourAndMoves) {
   EXPECT_EQ(s.x2, 300.0f);
   EXPECT_EQ(s.y2, 0.0f);
   EXPECT_EQ(s.color, turtle::kYellow);
-  EXPECT_EQ(t.PosX, 300.0);
-  EXPECT_EQ(t.PosY, 0.0);
+  EXPECT_EQ(t.PosX(), 300.0);
+  EXPECT_EQ(t.PosY(), 0.0);
 }
 
 TEST(TurtleTest, QuarterTurnLeavesATinyButNonZeroStepInX) {
@@ -61,10 +63,10 @@ TEST(TurtleTest, QuarterTurnLeavesATinyButNonZeroStepInX) {
   Turtle t(target);
   t.Turn(90);
   t.Forward(10);
-  EXPECT_EQ(t.PosX, 1.6155445744325867e-14);
-  EXPECT_EQ(t.PosY, 10.0);
+  EXPECT_EQ(t.PosX(), 1.6155445744325867e-14);
+  EXPECT_EQ(t.PosY(), 10.0);
   t.Forward(-10);  // backwards along the heading
-  EXPECT_EQ(t.PosY, 0.0);
+  EXPECT_EQ(t.PosY(), 0.0);
   EXPECT_EQ(target.segments[1].y2, 0.0f);
 }
 
@@ -72,9 +74,9 @@ TEST(TurtleTest, TwelveTurnsOfThirtyLeaveHeading360) {
   RecordingTarget target;
   Turtle t(target);
   for (int i = 0; i < 12; ++i) t.Turn(30);
-  EXPECT_EQ(t.Heading, 360.0);
+  EXPECT_EQ(t.Heading(), 360.0);
   t.Turn(-400);
-  EXPECT_EQ(t.Heading, -40.0);
+  EXPECT_EQ(t.Heading(), -40.0);
 }
 
 TEST(TurtleTest, KeepsDoublesWhileHandingFloatsToTheCanvas) {
@@ -87,8 +89,8 @@ TEST(TurtleTest, KeepsDoublesWhileHandingFloatsToTheCanvas) {
     x = 1.0 * 0.1 + x;
     EXPECT_EQ(target.segments[static_cast<std::size_t>(i)].x2, static_cast<float>(x));
   }
-  EXPECT_EQ(t.PosX, x);  // 0.9999999999999999, which float rounding would have lost
-  EXPECT_NE(t.PosX, static_cast<double>(static_cast<float>(t.PosX)));
+  EXPECT_EQ(t.PosX(), x);  // 0.9999999999999999, which float rounding would have lost
+  EXPECT_NE(t.PosX(), static_cast<double>(static_cast<float>(t.PosX())));
 }
 
 TEST(TurtleTest, ZeroDistanceStillDrawsAndCounts) {
@@ -125,6 +127,36 @@ TEST(TurtleTest, RefreshCountCarriesAcrossPlacementsUntilReset) {
   EXPECT_EQ(target.refreshes, 1);
 }
 
+// A turtle made on a canvas calls it directly; one made on the same canvas seen only as a
+// LineTarget goes through the interface. Both must draw the same pixels in the pen colour and
+// hand the same rectangles to the screen at the same refresh points.
+TEST(TurtleTest, OnACanvasDrawsAndRefreshesAsThroughTheInterface) {
+  struct Rig {
+    turtle::Canvas canvas{64, 48};
+    std::vector<turtle::PixelRect> shown;
+    Rig() {
+      canvas.SetWorld(-8, 24, 24, 0);
+      canvas.SetRefreshHandler([this](const turtle::PixelRect& r) { shown.push_back(r); });
+      canvas.Image().TakeDirty();
+    }
+  } direct, through;
+  Turtle onCanvas(direct.canvas);
+  Turtle onInterface(static_cast<turtle::LineTarget&>(through.canvas));
+  for (Turtle* t : {&onCanvas, &onInterface}) {
+    t->PenColor = turtle::kYellow;
+    for (int i = 0; i < 250; ++i) {
+      t->Forward(0.05 * i);
+      t->Turn(i % 2 == 0 ? 93 : -41);
+    }
+  }
+  EXPECT_EQ(direct.shown.size(), 2u);
+  EXPECT_EQ(direct.shown, through.shown);
+  EXPECT_EQ(testing_support::HashPixels(direct.canvas.Image()),
+            testing_support::HashPixels(through.canvas.Image()));
+  EXPECT_GT(testing_support::CountPixels(direct.canvas.Image(), turtle::ToArgb32(turtle::kYellow)),
+            100);
+}
+
 // The direction cache must give exactly what std::cos and std::sin give, for any heading,
 // including ones that share a cache slot, and NaN, infinite, negative zero and huge ones.
 TEST(TurtleTest, CachedDirectionsAreBitIdenticalToDirectTrigonometry) {
@@ -143,8 +175,8 @@ TEST(TurtleTest, CachedDirectionsAreBitIdenticalToDirectTrigonometry) {
       const double r = h * 3.14159265358979 / 180;
       const double x = std::cos(r) * 7.75 + 1.25;
       const double y = std::sin(r) * 7.75 + -3.5;
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosX), std::bit_cast<std::uint64_t>(x)) << h;
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosY), std::bit_cast<std::uint64_t>(y)) << h;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosX()), std::bit_cast<std::uint64_t>(x)) << h;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(t.PosY()), std::bit_cast<std::uint64_t>(y)) << h;
     }
   }
 }
@@ -157,7 +189,7 @@ TEST(TurtleTest, PositionsBeyondSinglePrecisionReachTheCanvasAsInfinity) {
   t.Turn(180);
   t.Forward(3e100);
   EXPECT_EQ(target.last.x2, -std::numeric_limits<float>::infinity());
-  EXPECT_EQ(t.PosX, std::cos(turtle::Radians(180)) * 3e100 + 1e100);
+  EXPECT_EQ(t.PosX(), std::cos(turtle::Radians(180)) * 3e100 + 1e100);
 }
 
 TEST(TurtleTest, SingleHandOffRoundsToNearestAndSaturatesOnlyPastTheFloatRange) {

@@ -26,6 +26,7 @@ void Canvas::UpdateMapping() noexcept {
   // A zero extent gives an infinite or NaN factor, and Line then draws nothing.
   pixelsPerUnitX_ = static_cast<double>(raster_.Width()) / static_cast<double>(scaleWidth_);
   pixelsPerUnitY_ = static_cast<double>(raster_.Height()) / static_cast<double>(scaleHeight_);
+  raster_.MoveTo(DeviceX(BitCast<float>(penX_)), DeviceY(BitCast<float>(penY_)));
 }
 
 void Canvas::Cls() noexcept { raster_.Fill(ToArgb32(backColor_)); }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "turtle/bit_cast.h"
 #include "turtle/colour_value.h"
 #include "turtle/line_target.h"
 #include "turtle/raster.h"
@@ -48,8 +49,13 @@ class Canvas final : public LineTarget {
   // Draws the segment between two world points into the retained image, clipped to the client
   // area; any coordinates are safe (NaN or infinite ones draw nothing). Never shows anything.
   void Line(float x1, float y1, float x2, float y2, ColorValue color) override {
-    raster_.DrawLine(DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2), ToArgb32(color),
-                     drawWidth_);
+    // A turtle's segment starts where its previous one ended: the raster's pen is there already.
+    if (BitCast<std::uint32_t>(x1) != penX_ || BitCast<std::uint32_t>(y1) != penY_) [[unlikely]] {
+      raster_.MoveTo(DeviceX(x1), DeviceY(y1));
+    }
+    raster_.LineTo(DeviceX(x2), DeviceY(y2), ArgbOf(color), drawWidth_);
+    penX_ = BitCast<std::uint32_t>(x2);
+    penY_ = BitCast<std::uint32_t>(y2);
   }
 
   // Hands what changed since the last refresh to the refresh handler, at once; does nothing when
@@ -74,7 +80,17 @@ class Canvas final : public LineTarget {
   [[nodiscard]] Raster& Image() noexcept { return raster_; }
 
  private:
+  // Maps the world window onto the raster, and puts the raster's pen where the last segment
+  // ended under the new mapping.
   void UpdateMapping() noexcept;
+  // The pixel form of the pen's colour, converted once per change of colour.
+  std::uint32_t ArgbOf(ColorValue color) noexcept {
+    if (color != penColor_) [[unlikely]] {
+      penColor_ = color;
+      penArgb_ = ToArgb32(color);
+    }
+    return penArgb_;
+  }
 
   float scaleLeft_ = 0.0f;
   float scaleTop_ = 0.0f;
@@ -86,6 +102,12 @@ class Canvas final : public LineTarget {
   // Device pixels per world unit, derived from the world window and the raster size.
   double pixelsPerUnitX_ = 1.0;
   double pixelsPerUnitY_ = 1.0;
+  // The end of the last segment drawn, as the bits of its world coordinates; the raster's pen
+  // is at that point.
+  std::uint32_t penX_ = 0;
+  std::uint32_t penY_ = 0;
+  ColorValue penColor_ = kBlack;
+  std::uint32_t penArgb_ = ToArgb32(kBlack);
   RefreshHandler refreshHandler_;
 };
 

@@ -71,7 +71,7 @@ std::uint32_t Raster::Pixel(int x, int y) const noexcept {
 void Raster::ClearDirty() noexcept {
   dirtyLeft_ = dirtyTop_ = std::numeric_limits<int>::max();
   dirtyRight_ = dirtyBottom_ = std::numeric_limits<int>::min();
-  lastPixelX_ = lastPixelY_ = -1;
+  lastCell_ = -1;
 }
 
 PixelRect Raster::Dirty() const noexcept {
@@ -101,6 +101,45 @@ void Raster::Resize(int width, int height, std::uint32_t fillArgb) {
   heightF_ = height;
   ClearDirty();
   if (!pixels_.empty()) MarkDirty(0, 0, width_, height_);
+  pen_ = PenAt(pen_.x, pen_.y);
+}
+
+void Raster::MoveTo(double x, double y) noexcept { pen_ = PenAt(x, y); }
+
+void Raster::MarkPixel(const Pen& pen) noexcept {
+  lastCell_ = pen.cell;
+  MarkDirty(pen.i, pen.j, pen.i + 1, pen.j + 1);
+}
+
+void Raster::DrawOnward(Pen& pen, double x, double y, std::uint32_t argb, int penWidth) noexcept {
+  const Pen from = pen;
+  pen = PenAt(x, y);
+  if (from.cell >= 0 && pen.cell >= 0 && penWidth <= 1) {
+    // Both ends on the raster, so nothing to clip, and their pixels are known already.
+    DrawSpan<true>(from.x, from.y, x, y,
+                   {std::min(from.i, pen.i), std::max(from.i, pen.i), std::min(from.j, pen.j),
+                    std::max(from.j, pen.j)},
+                   argb, 1);
+  } else {
+    DrawClippedLine(from.x, from.y, x, y, argb, penWidth);
+  }
+}
+
+Raster::Pen Raster::PenAt(double x, double y) const noexcept {
+  Pen pen;
+  pen.x = x;
+  pen.y = y;
+  // The comparisons also turn away NaN, so only finite, non-negative values are truncated.
+  if (x >= 0.0 && x < widthF_ && y >= 0.0 && y < heightF_) {
+    pen.i = static_cast<int>(x);
+    pen.j = static_cast<int>(y);
+    pen.cell = static_cast<std::ptrdiff_t>(pen.j) * width_ + pen.i;
+    pen.left = pen.i;
+    pen.right = pen.i + 1.0;
+    pen.top = pen.j;
+    pen.bottom = pen.j + 1.0;
+  }
+  return pen;
 }
 
 PixelRect Raster::TakeDirty() noexcept {
@@ -109,11 +148,7 @@ PixelRect Raster::TakeDirty() noexcept {
   return taken;
 }
 
-inline void Raster::Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept {
-  if (penWidth <= 1) [[likely]] {
-    pixels_[static_cast<std::size_t>(y) * width_ + x] = argb;
-    return;
-  }
+void Raster::Stamp(int x, int y, std::uint32_t argb, int penWidth) noexcept {
   const int lo = (penWidth - 1) / 2;
   const int left = std::max(x - lo, 0);
   const int top = std::max(y - lo, 0);
@@ -142,39 +177,59 @@ void Raster::DrawClippedLine(double x0, double y0, double x1, double y1, std::ui
   // edge belongs to the last pixel, hence the clamps.
   const int maxX = width_ - 1;
   const int maxY = height_ - 1;
+  const Span span{ClampInt(TruncateToInt(std::min(x0, x1)), 0, maxX),
+                  ClampInt(TruncateToInt(std::max(x0, x1)), 0, maxX),
+                  ClampInt(TruncateToInt(std::min(y0, y1)), 0, maxY),
+                  ClampInt(TruncateToInt(std::max(y0, y1)), 0, maxY)};
+  // Few segments need clipping: a pen one pixel wide takes the general stamp here, which
+  // leaves the thin drawer to segments on the raster alone.
+  DrawSpan<false>(x0, y0, x1, y1, span, argb, std::max(penWidth, 1));
+}
+
+template <bool kThin>
+void Raster::DrawSpan(double x0, double y0, double x1, double y1, Span span, std::uint32_t argb,
+                      int penWidth) noexcept {
+  const auto [i0, i1, j0, j1] = span;
+  const auto Plot = [&](int i, int j) {
+    if constexpr (kThin) {
+      pixels_[static_cast<std::size_t>(j) * width_ + i] = argb;
+    } else {
+      Stamp(i, j, argb, penWidth);
+    }
+  };
   const double dx = x1 - x0;
   const double dy = y1 - y0;
-  const double minX = std::min(x0, x1), maxXd = std::max(x0, x1);
-  const double minY = std::min(y0, y1), maxYd = std::max(y0, y1);
-  const int i0 = ClampInt(TruncateToInt(minX), 0, maxX);
-  const int i1 = ClampInt(TruncateToInt(maxXd), 0, maxX);
-  const int j0 = ClampInt(TruncateToInt(minY), 0, maxY);
-  const int j1 = ClampInt(TruncateToInt(maxYd), 0, maxY);
-
-  if (i0 == i1 && j0 == j1) {
-    Plot(i0, j0, argb, penWidth);
-  } else if (std::fabs(dx) >= std::fabs(dy)) {
+  if (std::fabs(dx) >= std::fabs(dy)) {
     // One pixel per column, at the segment's height in the middle of that column (or at the
-    // end point where the segment stops inside the column).
-    const double slope = dy / dx;
-    for (int i = i0; i <= i1; ++i) {
-      const double xs = std::clamp(i + 0.5, minX, maxXd);
-      const int j = ClampInt(TruncateToInt(y0 + (xs - x0) * slope), j0, j1);
-      Plot(i, j, argb, penWidth);
+    // end point where the segment stops inside the column); within one row, that row.
+    if (j0 == j1) {
+      for (int i = i0; i <= i1; ++i) Plot(i, j0);
+    } else {
+      const double slope = dy / dx;
+      const double minX = std::min(x0, x1), maxX = std::max(x0, x1);
+      for (int i = i0; i <= i1; ++i) {
+        const double xs = std::clamp(i + 0.5, minX, maxX);
+        Plot(i, ClampInt(TruncateToInt(y0 + (xs - x0) * slope), j0, j1));
+      }
     }
+  } else if (i0 == i1) {
+    for (int j = j0; j <= j1; ++j) Plot(i0, j);
   } else {
     const double slope = dx / dy;
+    const double minY = std::min(y0, y1), maxY = std::max(y0, y1);
     for (int j = j0; j <= j1; ++j) {
-      const double ys = std::clamp(j + 0.5, minY, maxYd);
-      const int i = ClampInt(TruncateToInt(x0 + (ys - y0) * slope), i0, i1);
-      Plot(i, j, argb, penWidth);
+      const double ys = std::clamp(j + 0.5, minY, maxY);
+      Plot(ClampInt(TruncateToInt(x0 + (ys - y0) * slope), i0, i1), j);
     }
   }
 
-  const int grow = penWidth > 1 ? (penWidth - 1) / 2 : 0;
-  const int extra = penWidth > 1 ? penWidth - grow : 1;
-  MarkDirty(std::max(i0 - grow, 0), std::max(j0 - grow, 0), std::min(i1 + extra, width_),
-            std::min(j1 + extra, height_));
+  if constexpr (kThin) {
+    MarkDirty(i0, j0, i1 + 1, j1 + 1);
+  } else {
+    const int grow = (penWidth - 1) / 2;
+    MarkDirty(std::max(i0 - grow, 0), std::max(j0 - grow, 0),
+              std::min(i1 - grow + penWidth, width_), std::min(j1 - grow + penWidth, height_));
+  }
 }
 
 }  // namespace turtle

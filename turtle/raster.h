@@ -6,6 +6,7 @@
 // Device coordinates: pixel (i, j) covers [i, i + 1) × [j, j + 1), y grows downward.
 // No antialiasing, no screen access; that belongs to whoever shows the pixels.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -62,24 +63,16 @@ class Raster {
   // a segment with a NaN or infinite coordinate draws nothing. Allocates nothing.
   void DrawLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
                 int penWidth = 1) noexcept {
-    // Most segments of a sweep are shorter than a pixel: both ends inside, in one pixel.
-    // The comparisons also turn away NaN, so only finite, non-negative values are truncated.
-    if (penWidth <= 1 && x0 >= 0.0 && x0 < widthF_ && y0 >= 0.0 && y0 < heightF_ && x1 >= 0.0 &&
-        x1 < widthF_ && y1 >= 0.0 && y1 < heightF_) {
-      const int i = static_cast<int>(x0);
-      const int j = static_cast<int>(y0);
-      if (i == static_cast<int>(x1) && j == static_cast<int>(y1)) {
-        pixels_[static_cast<std::size_t>(j) * width_ + i] = argb;
-        // Runs of segments fall in the same pixel; it is in the changed box already.
-        if (i != lastPixelX_ || j != lastPixelY_) {
-          lastPixelX_ = i;
-          lastPixelY_ = j;
-          MarkDirty(i, j, i + 1, j + 1);
-        }
-        return;
-      }
-    }
-    DrawClippedLine(x0, y0, x1, y1, argb, penWidth);
+    Pen from = PenAt(x0, y0);
+    DrawFrom(from, x1, y1, argb, penWidth);
+  }
+
+  // The same for runs of segments, each starting where the one before ended: the raster keeps
+  // that point, the pen, and sorts it only once. MoveTo puts the pen down; LineTo draws from it
+  // as DrawLine would and leaves it at the segment's end. Resizing keeps the pen where it is.
+  void MoveTo(double x, double y) noexcept;
+  void LineTo(double x, double y, std::uint32_t argb, int penWidth = 1) noexcept {
+    DrawFrom(pen_, x, y, argb, penWidth);
   }
 
   // The rectangle changed since the last call, and forgets it.
@@ -87,10 +80,56 @@ class Raster {
   [[nodiscard]] PixelRect Dirty() const noexcept;
 
  private:
+  // A segment's start: its coordinates and, when it lies on the raster, its pixel (i, j) at
+  // cell = j × width + i, with the pixel's square [left, right) × [top, bottom) in doubles.
+  // Off the raster (NaN and infinities included) the square is empty and cell is -1.
+  struct Pen {
+    double x = 0.0;
+    double y = 0.0;
+    double left = 0.0;
+    double right = 0.0;
+    double top = 0.0;
+    double bottom = 0.0;
+    std::ptrdiff_t cell = -1;
+    int i = -1;
+    int j = -1;
+  };
+  [[nodiscard]] Pen PenAt(double x, double y) const noexcept;
+
+  // Draws from the pen to (x, y) and moves the pen there.
+  void DrawFrom(Pen& pen, double x, double y, std::uint32_t argb, int penWidth) noexcept {
+    // Most segments of a sweep are shorter than a pixel: both ends inside, in one pixel. One
+    // test does: an end in the pen's square is on the raster, and in the pen's pixel.
+    if (x >= pen.left && x < pen.right && y >= pen.top && y < pen.bottom && penWidth <= 1) {
+      pixels_[static_cast<std::size_t>(pen.cell)] = argb;
+      pen.x = x;
+      pen.y = y;
+      // Runs of segments fall in the same pixel; it is in the changed box already.
+      if (pen.cell != lastCell_) MarkPixel(pen);
+      return;
+    }
+    DrawOnward(pen, x, y, argb, penWidth);
+  }
+  // Adds the pen's pixel to the changed box.
+  void MarkPixel(const Pen& pen) noexcept;
+  // The rest: the general line drawer, and the pen sorted afresh at the end.
+  void DrawOnward(Pen& pen, double x, double y, std::uint32_t argb, int penWidth) noexcept;
+
   // The general path: clips the segment to the raster, then steps along its longer axis.
   void DrawClippedLine(double x0, double y0, double x1, double y1, std::uint32_t argb,
                        int penWidth) noexcept;
-  void Plot(int x, int y, std::uint32_t argb, int penWidth) noexcept;
+  // The pixel columns i0..i1 and rows j0..j1 a segment on the raster spans.
+  struct Span {
+    int i0, i1, j0, j1;
+  };
+  // Steps along the longer axis of a segment wholly on the raster (a clipped one, or one whose
+  // ends lie inside), one pixel, or one pen square unless kThin, per step, and marks its span
+  // changed.
+  template <bool kThin>
+  void DrawSpan(double x0, double y0, double x1, double y1, Span span, std::uint32_t argb,
+                int penWidth) noexcept;
+  // The square of a pen wider than one pixel, around pixel (x, y), clipped to the raster.
+  void Stamp(int x, int y, std::uint32_t argb, int penWidth) noexcept;
   // Grows the changed box; left/top inclusive, right/bottom exclusive, already on the raster.
   void MarkDirty(int left, int top, int right, int bottom) noexcept {
     dirtyLeft_ = left < dirtyLeft_ ? left : dirtyLeft_;
@@ -110,9 +149,9 @@ class Raster {
   int dirtyTop_ = 0;
   int dirtyRight_ = 0;
   int dirtyBottom_ = 0;
-  // The last single pixel added to the changed box since it was cleared, or -1.
-  int lastPixelX_ = -1;
-  int lastPixelY_ = -1;
+  // The cell of the last single pixel added to the changed box since it was cleared, or -1.
+  std::ptrdiff_t lastCell_ = -1;
+  Pen pen_;
 };
 
 }  // namespace turtle

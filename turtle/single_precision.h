@@ -12,11 +12,15 @@ inline float ToSingle(double v) noexcept {
   // Doubles from FLT_MAX up to FLT_MAX + half an ulp still round down to FLT_MAX.
   constexpr double kMax = std::numeric_limits<float>::max();
   constexpr double kOverflow = kMax + 0x1p103;
-  if (std::fabs(v) <= kMax) return static_cast<float>(v);
-  if (std::isnan(v)) return std::numeric_limits<float>::quiet_NaN();
-  if (std::fabs(v) < kOverflow)
-    return v < 0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
-  return v < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
+  // The common case falls through: written the other way round, the compiler jumps out and
+  // back for every in-range value, twice per segment.
+  if (!(std::fabs(v) <= kMax)) [[unlikely]] {
+    if (std::isnan(v)) return std::numeric_limits<float>::quiet_NaN();
+    if (std::fabs(v) < kOverflow)
+      return v < 0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
+    return v < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
+  }
+  return static_cast<float>(v);
 }
 
 }  // namespace turtle

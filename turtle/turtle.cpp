@@ -6,22 +6,37 @@
 
 namespace turtle {
 
-Turtle::Turtle(LineTarget& target) noexcept
-    : target_(&target), canvas_(dynamic_cast<Canvas*>(&target)) {
+Turtle::Turtle(Canvas& canvas) noexcept : Turtle(static_cast<LineTarget&>(canvas)) {
+  canvas_ = &canvas;
+}
+
+Turtle::Turtle(LineTarget& target) noexcept : target_(&target), canvas_(nullptr) {
   // Every slot starts valid, holding heading 0, so a lookup needs no "empty" test.
   const double r = Radians(0.0);
-  directions_.fill({BitCast<std::uint64_t>(0.0), std::cos(r), std::sin(r)});
+  const Direction zero{BitCast<std::uint64_t>(0.0), std::cos(r), std::sin(r)};
+  directions_.fill({zero, zero});
 }
 
 void Turtle::SetTurtle(double x, double y, double heading) noexcept {
-  PosX = x;
-  PosY = y;
-  Heading = heading;
+  x_ = x;
+  y_ = y;
+  heading_ = heading;
+  startX_ = ToSingle(x);
+  startY_ = ToSingle(y);
 }
 
-void Turtle::Compute(Direction& slot, double heading) noexcept {
-  const double r = Radians(heading);
-  slot = {BitCast<std::uint64_t>(heading), std::cos(r), std::sin(r)};
+const Turtle::Direction& Turtle::SecondOrComputed(DirectionSet& set, double heading) noexcept {
+  // The heading looked up last takes the first place, and the one it displaces the second.
+  const Direction displaced = set[0];
+  const auto bits = BitCast<std::uint64_t>(heading);
+  if (set[1].headingBits == bits) {
+    set[0] = set[1];
+  } else {
+    const double r = Radians(heading);
+    set[0] = {bits, std::cos(r), std::sin(r)};
+  }
+  set[1] = displaced;
+  return set[0];
 }
 
 }  // namespace turtle
