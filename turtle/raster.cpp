@@ -120,6 +120,10 @@ void Raster::DrawOnward(Pen& pen, double x, double y, std::uint32_t argb, int pe
                    {std::min(from.i, pen.i), std::max(from.i, pen.i), std::min(from.j, pen.j),
                     std::max(from.j, pen.j)},
                    argb, 1);
+    // The span's changed box holds the end's pixel, so the segments that follow within it need
+    // not grow the box again: without this, the first of them takes MarkPixel's branch after
+    // every step into a new pixel, and that branch is as hard to predict as the step itself.
+    lastCell_ = pen.cell;
   } else {
     DrawClippedLine(from.x, from.y, x, y, argb, penWidth);
   }

@@ -149,7 +149,8 @@ class Raster {
   int dirtyTop_ = 0;
   int dirtyRight_ = 0;
   int dirtyBottom_ = 0;
-  // The cell of the last single pixel added to the changed box since it was cleared, or -1.
+  // A cell the changed box holds since it was last cleared (the last one a segment ended in),
+  // or -1.
   std::ptrdiff_t lastCell_ = -1;
   Pen pen_;
 };
