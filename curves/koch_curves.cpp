@@ -14,26 +14,10 @@ struct Bump {
   bool drawTop;
 };
 
-// The five-piece frame shared by every style. c = cos q is the same at every level of a curve,
-// so it is formed once per curve by the caller; `rule` is the style's bump rule.
-template <class Rule>
-void Frame(turtle::Turtle& t, std::int16_t p, double q, double r, double c, const Rule& rule) {
-  if (p <= 0) {
-    t.Forward(r);
-    return;
-  }
-  const auto d = static_cast<std::int16_t>(p - 1);
-  const double a = r / 3;
-  const Bump bump = rule(q, a, c);
-  // The five pieces. At the last level each piece is a single move; drawing it here rather than
-  // through one more call per segment keeps the innermost loop flat.
-  const auto piece = [&](double length) {
-    if (d <= 0) {
-      t.Forward(length);
-    } else {
-      Frame(t, d, q, length, c, rule);
-    }
-  };
+// The five pieces of one level, each drawn by `piece`, with the bump's turns between them; on
+// the turtle itself or on a walk of it.
+template <class Pen, class Piece>
+void FivePieces(Pen& t, double q, double a, const Bump& bump, const Piece& piece) {
   piece(a);
   t.Turn(q);
   piece(bump.side);
@@ -43,6 +27,40 @@ void Frame(turtle::Turtle& t, std::int16_t p, double q, double r, double c, cons
   piece(bump.side);
   t.Turn(q);
   piece(a);
+}
+
+// The last kLevels levels of a curve of length r on a walk, each piece of the last level a
+// single move.
+template <int kLevels, class Rule>
+void WalkLevels(turtle::Turtle::Walk& w, double q, double r, double c, const Rule& rule) {
+  const double a = r / 3;
+  const Bump bump = rule(q, a, c);
+  if constexpr (kLevels == 1) {
+    FivePieces(w, q, a, bump, [&w](double length) { w.Forward(length); });
+  } else {
+    FivePieces(w, q, a, bump,
+               [&](double length) { WalkLevels<kLevels - 1>(w, q, length, c, rule); });
+  }
+}
+
+// The five-piece frame shared by every style. c = cos q is the same at every level of a curve,
+// so it is formed once per curve by the caller; `rule` is the style's bump rule. The last three
+// levels, up to 125 segments, are one walk.
+template <class Rule>
+void Frame(turtle::Turtle& t, std::int16_t p, double q, double r, double c, const Rule& rule) {
+  if (p <= 0) {
+    t.Forward(r);
+  } else if (p <= 3) {
+    turtle::Turtle::Walk walk(t);
+    if (p == 1) WalkLevels<1>(walk, q, r, c, rule);
+    if (p == 2) WalkLevels<2>(walk, q, r, c, rule);
+    if (p == 3) WalkLevels<3>(walk, q, r, c, rule);
+    walk.End();
+  } else {
+    const auto d = static_cast<std::int16_t>(p - 1);
+    const double a = r / 3;
+    FivePieces(t, q, a, rule(q, a, c), [&](double length) { Frame(t, d, q, length, c, rule); });
+  }
 }
 
 // cos q with the turtle's own degree-to-radian conversion. 2c is always formed as c + c.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -146,8 +147,10 @@ TEST(CanvasTest, WidePenDrawsWiderLines) {
 }
 
 // The canvas keeps where its last segment ended, already sorted onto the raster, for the next
-// segment to start from. Whatever changes between two segments, a run must draw exactly what the
-// same segments draw one by one through the raster's own mapping-free DrawLine.
+// segment to start from. Whatever changes between two segments, and however the segments are
+// handed over (one by one through Line, or in runs through Polyline, longer ones than it maps at
+// once among them), a run must draw exactly what the same segments draw one by one through the
+// raster's own mapping-free DrawLine.
 TEST(CanvasTest, ARunOfSegmentsDrawsAsItsSegmentsDrawnAlone) {
   struct Row {
     const char* between;
@@ -159,31 +162,64 @@ TEST(CanvasTest, ARunOfSegmentsDrawsAsItsSegmentsDrawnAlone) {
       {"the size", [](Canvas& c) { c.Resize(23, 31); }},
       {"the pen width", [](Canvas& c) { c.SetDrawWidth(3); }},
   };
-  for (const Row& row : rows) {
-    Canvas run(40, 30);
-    run.SetWorld(-4, 24, 16, -6);
-    turtle::Raster alone(40, 30, ToArgb32(turtle::kBlack));
-    float x = 3.1f, y = 2.2f;
-    for (int k = 1; k < 120; ++k) {
-      if (k == 60) {
-        row.change(run);
-        alone.Resize(run.Image().Width(), run.Image().Height(), ToArgb32(turtle::kBlack));
+  // 0: each segment through Line; else runs of up to this many through Polyline.
+  for (const std::size_t runLength :
+       {std::size_t{0}, std::size_t{1}, std::size_t{7}, Canvas::kEndsMappedAtOnce + 3}) {
+    for (const Row& row : rows) {
+      Canvas run(40, 30);
+      run.SetWorld(-4, 24, 16, -6);
+      turtle::Raster alone(40, 30, ToArgb32(turtle::kBlack));
+      turtle::WorldPoint start{3.1f, 2.2f};
+      std::vector<turtle::WorldPoint> ends;
+      for (int k = 1; k < 400; ++k) {
+        // A curve in steps of a quarter pixel or so, now and then out to a point off the canvas,
+        // and then one in steps of several pixels, where every end shows.
+        const double turn = k <= 89 ? 0.03 : 0.5;
+        ends.push_back({static_cast<float>(6 + 5 * std::sin(turn * k) + (k % 17 == 0 ? 30 : 0)),
+                        static_cast<float>(9 + 7 * std::cos(4 * turn / 3 * k))});
+        // The change comes between the 59th and 60th segment, the colour's after the 89th.
+        if (k != 59 && k != 89 && k != 399 && ends.size() < std::max<std::size_t>(runLength, 1)) {
+          continue;
+        }
+        const turtle::ColorValue color = k <= 89 ? kRed : turtle::kYellow;
+        if (runLength == 0) {
+          run.Line(start.x, start.y, ends[0].x, ends[0].y, color);
+        } else {
+          run.Polyline(start, ends, color);
+        }
+        for (const turtle::WorldPoint& end : ends) {
+          alone.DrawLine(run.DeviceX(start.x), run.DeviceY(start.y), run.DeviceX(end.x),
+                         run.DeviceY(end.y), ToArgb32(color), run.DrawWidth());
+          start = end;
+        }
+        ends.clear();
+        if (k == 59) {
+          row.change(run);
+          alone.Resize(run.Image().Width(), run.Image().Height(), ToArgb32(turtle::kBlack));
+        }
       }
-      // A curve in steps of a quarter pixel or so, now and then out to a point off the canvas.
-      const float nx = static_cast<float>(6 + 5 * std::sin(0.03 * k) + (k % 17 == 0 ? 30 : 0));
-      const float ny = static_cast<float>(9 + 7 * std::cos(0.04 * k));
-      const turtle::ColorValue color = k < 90 ? kRed : turtle::kYellow;
-      run.Line(x, y, nx, ny, color);
-      alone.DrawLine(run.DeviceX(x), run.DeviceY(y), run.DeviceX(nx), run.DeviceY(ny),
-                     ToArgb32(color), run.DrawWidth());
-      x = nx;
-      y = ny;
+      EXPECT_EQ(testing_support::HashPixels(run.Image()), testing_support::HashPixels(alone))
+          << row.between << ", runs of " << runLength;
+      EXPECT_EQ(run.Image().Dirty(), alone.Dirty()) << row.between << ", runs of " << runLength;
+      EXPECT_GT(CountPixels(run.Image(), ToArgb32(turtle::kYellow)), 5) << row.between;
     }
-    EXPECT_EQ(testing_support::HashPixels(run.Image()), testing_support::HashPixels(alone))
-        << row.between;
-    EXPECT_EQ(run.Image().Dirty(), alone.Dirty()) << row.between;
-    EXPECT_GT(CountPixels(run.Image(), ToArgb32(turtle::kYellow)), 5) << row.between;
   }
+}
+
+// A run longer than the canvas maps at once draws every one of its segments: a zigzag whose
+// every end shows, against the same segments through Line.
+TEST(CanvasTest, ALongRunDrawsEverySegment) {
+  const std::size_t count = 2 * Canvas::kEndsMappedAtOnce + 5;
+  Canvas run(static_cast<int>(2 * count + 4), 8), alone(static_cast<int>(2 * count + 4), 8);
+  std::vector<turtle::WorldPoint> ends;
+  for (std::size_t k = 1; k <= count; ++k) {
+    ends.push_back({2.0f * static_cast<float>(k) + 0.5f, (k % 2 == 0 ? 0.5f : 6.5f)});
+    const turtle::WorldPoint from = k == 1 ? turtle::WorldPoint{0.5f, 0.5f} : ends[k - 2];
+    alone.Line(from.x, from.y, ends.back().x, ends.back().y, kRed);
+  }
+  run.Polyline({0.5f, 0.5f}, ends, kRed);
+  EXPECT_EQ(testing_support::HashPixels(run.Image()), testing_support::HashPixels(alone.Image()));
+  EXPECT_EQ(run.Image().Pixel(static_cast<int>(2 * count), count % 2 == 0 ? 0 : 6), ToArgb32(kRed));
 }
 
 TEST(CanvasTest, ResizeKeepsPictureAndMapsTheWorldWindowOntoTheNewSize) {

@@ -4,7 +4,9 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "support/raster_helpers.h"
 #include "support/recording_target.h"
@@ -155,6 +157,57 @@ TEST(TurtleTest, OnACanvasDrawsAndRefreshesAsThroughTheInterface) {
             testing_support::HashPixels(through.canvas.Image()));
   EXPECT_GT(testing_support::CountPixels(direct.canvas.Image(), turtle::ToArgb32(turtle::kYellow)),
             100);
+}
+
+// A walk must draw the segments, refresh after the ones and leave the turtle as the same moves
+// on the turtle do, from any count toward the refresh (a negative one lets a run fill up before
+// one comes), shorter and longer than one run; on a canvas, with the pixels and shown rectangles
+// of the segments drawn one by one through Line.
+TEST(TurtleTest, AWalkDrawsRefreshesAndEndsAsTheSameMovesOnTheTurtle) {
+  for (const auto& [lineCount, moves] :
+       {std::pair{0, 3}, {95, 12}, {100, 1}, {37, 300}, {-200, 300}}) {
+    RecordingTarget plainTarget, walkedTarget;
+    turtle::Canvas plainCanvas(64, 48), walkedCanvas(64, 48);
+    std::vector<turtle::PixelRect> shown[2];
+    plainCanvas.SetRefreshHandler([&](const turtle::PixelRect& r) { shown[0].push_back(r); });
+    walkedCanvas.SetRefreshHandler([&](const turtle::PixelRect& r) { shown[1].push_back(r); });
+    Turtle plain(plainTarget), walked(walkedTarget), walkedOnCanvas(walkedCanvas);
+    Turtle plainOnCanvas(static_cast<turtle::LineTarget&>(plainCanvas));
+    const auto walk = [moves](auto& t) {  // every fifth move of zero length
+      for (int k = 0; k < moves; ++k) {
+        t.Forward(0.37 * (k % 5));
+        t.Turn(k % 2 == 0 ? 61 : -47);
+      }
+    };
+    for (Turtle* t : {&plain, &walked, &plainOnCanvas, &walkedOnCanvas}) {
+      t->SetTurtle(20, 15, 0);
+      t->LineCount = static_cast<std::int16_t>(lineCount);
+      t->PenColor = turtle::kYellow;
+    }
+    walk(plain);
+    walk(plainOnCanvas);
+    for (Turtle* t : {&walked, &walkedOnCanvas}) {
+      Turtle::Walk w(*t);
+      walk(w);
+      w.End();
+    }
+    for (const Turtle* t : {&walked, &walkedOnCanvas}) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(t->PosX()),
+                std::bit_cast<std::uint64_t>(plain.PosX()));
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(t->PosY()),
+                std::bit_cast<std::uint64_t>(plain.PosY()));
+      EXPECT_EQ(t->Heading(), plain.Heading());
+      EXPECT_EQ(t->LineCount, plain.LineCount) << moves;
+    }
+    ASSERT_EQ(walkedTarget.segments.size(), plainTarget.segments.size());
+    EXPECT_EQ(std::memcmp(walkedTarget.segments.data(), plainTarget.segments.data(),
+                          plainTarget.segments.size() * sizeof(testing_support::Segment)),
+              0);
+    EXPECT_EQ(walkedTarget.refreshedAfter, plainTarget.refreshedAfter) << moves;
+    EXPECT_EQ(shown[1], shown[0]) << moves;
+    EXPECT_EQ(testing_support::HashPixels(walkedCanvas.Image()),
+              testing_support::HashPixels(plainCanvas.Image()));
+  }
 }
 
 // The direction cache must give exactly what std::cos and std::sin give, for any heading,

@@ -1,5 +1,7 @@
 #include "turtle/canvas.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "turtle/single_precision.h"
@@ -27,6 +29,25 @@ void Canvas::UpdateMapping() noexcept {
   pixelsPerUnitX_ = static_cast<double>(raster_.Width()) / static_cast<double>(scaleWidth_);
   pixelsPerUnitY_ = static_cast<double>(raster_.Height()) / static_cast<double>(scaleHeight_);
   raster_.MoveTo(DeviceX(BitCast<float>(penX_)), DeviceY(BitCast<float>(penY_)));
+}
+
+void Canvas::Polyline(WorldPoint start, std::span<const WorldPoint> ends, ColorValue color) {
+  if (ends.empty()) return;
+  // A turtle's run starts where its previous one ended: the raster's pen is there already.
+  if (BitCast<std::uint32_t>(start.x) != penX_ || BitCast<std::uint32_t>(start.y) != penY_) {
+    raster_.MoveTo(DeviceX(start.x), DeviceY(start.y));
+  }
+  const std::uint32_t argb = ArgbOf(color);
+  std::array<DevicePoint, kEndsMappedAtOnce> device;
+  for (std::size_t done = 0; done < ends.size(); done += device.size()) {
+    const std::size_t count = std::min(device.size(), ends.size() - done);
+    for (std::size_t k = 0; k < count; ++k) {
+      device[k] = {DeviceX(ends[done + k].x), DeviceY(ends[done + k].y)};
+    }
+    raster_.PolylineTo({device.data(), count}, argb, drawWidth_);
+  }
+  penX_ = BitCast<std::uint32_t>(ends.back().x);
+  penY_ = BitCast<std::uint32_t>(ends.back().y);
 }
 
 void Canvas::Cls() noexcept { raster_.Fill(ToArgb32(backColor_)); }

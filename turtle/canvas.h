@@ -5,8 +5,10 @@
 // The canvas never touches a screen: Refresh hands the changed rectangle to a callback that
 // whoever shows the raster installs. One pen pixel is one raster (device) pixel.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 
 #include "turtle/bit_cast.h"
 #include "turtle/colour_value.h"
@@ -14,6 +16,12 @@
 #include "turtle/raster.h"
 
 namespace turtle {
+
+// A point in world units, in the single precision the canvas takes.
+struct WorldPoint {
+  float x = 0.0f;
+  float y = 0.0f;
+};
 
 class Canvas final : public LineTarget {
  public:
@@ -49,14 +57,17 @@ class Canvas final : public LineTarget {
   // Draws the segment between two world points into the retained image, clipped to the client
   // area; any coordinates are safe (NaN or infinite ones draw nothing). Never shows anything.
   void Line(float x1, float y1, float x2, float y2, ColorValue color) override {
-    // A turtle's segment starts where its previous one ended: the raster's pen is there already.
-    if (BitCast<std::uint32_t>(x1) != penX_ || BitCast<std::uint32_t>(y1) != penY_) [[unlikely]] {
-      raster_.MoveTo(DeviceX(x1), DeviceY(y1));
-    }
-    raster_.LineTo(DeviceX(x2), DeviceY(y2), ArgbOf(color), drawWidth_);
-    penX_ = BitCast<std::uint32_t>(x2);
-    penY_ = BitCast<std::uint32_t>(y2);
+    const WorldPoint end{x2, y2};
+    Polyline({x1, y1}, {&end, 1}, color);
   }
+  // Draws the segments from start through each end in turn, as Line draws them one by one: a
+  // turtle's run of moves, handed over at once. All of it is mapped to the raster before the
+  // raster draws any of it, so the raster's per-segment choice (is the end still in the pen's
+  // pixel?) reads numbers that are ready instead of waiting for each one's arithmetic: when the
+  // choice is mispredicted, as it is every few segments, less work is thrown away.
+  void Polyline(WorldPoint start, std::span<const WorldPoint> ends, ColorValue color);
+  // How many ends Polyline maps at a time; a longer run is drawn in pieces of this length.
+  static constexpr std::size_t kEndsMappedAtOnce = 128;
 
   // Hands what changed since the last refresh to the refresh handler, at once; does nothing when
   // nothing changed or no handler is set.

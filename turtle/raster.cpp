@@ -106,6 +106,11 @@ void Raster::Resize(int width, int height, std::uint32_t fillArgb) {
 
 void Raster::MoveTo(double x, double y) noexcept { pen_ = PenAt(x, y); }
 
+void Raster::PolylineTo(std::span<const DevicePoint> points, std::uint32_t argb,
+                        int penWidth) noexcept {
+  for (const DevicePoint& to : points) DrawFrom(pen_, to.x, to.y, argb, penWidth);
+}
+
 void Raster::MarkPixel(const Pen& pen) noexcept {
   lastCell_ = pen.cell;
   MarkDirty(pen.i, pen.j, pen.i + 1, pen.j + 1);

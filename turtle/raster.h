@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace turtle {
@@ -35,6 +36,13 @@ struct PixelRect {
             right < o.right ? right : o.right, bottom < o.bottom ? bottom : o.bottom};
   }
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// A point in device coordinates. Left uninitialised by default: a run's points are written
+// before they are read, and clearing a buffer of them would cost more than drawing them.
+struct DevicePoint {
+  double x;
+  double y;
 };
 
 class Raster {
@@ -69,11 +77,14 @@ class Raster {
 
   // The same for runs of segments, each starting where the one before ended: the raster keeps
   // that point, the pen, and sorts it only once. MoveTo puts the pen down; LineTo draws from it
-  // as DrawLine would and leaves it at the segment's end. Resizing keeps the pen where it is.
+  // as DrawLine would and leaves it at the segment's end; PolylineTo does so through each point
+  // in turn. Resizing keeps the pen where it is.
   void MoveTo(double x, double y) noexcept;
   void LineTo(double x, double y, std::uint32_t argb, int penWidth = 1) noexcept {
     DrawFrom(pen_, x, y, argb, penWidth);
   }
+  void PolylineTo(std::span<const DevicePoint> points, std::uint32_t argb,
+                  int penWidth = 1) noexcept;
 
   // The rectangle changed since the last call, and forgets it.
   PixelRect TakeDirty() noexcept;

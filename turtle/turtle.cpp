@@ -1,6 +1,7 @@
 #include "turtle/turtle.h"
 
 #include <cmath>
+#include <span>
 
 #include "turtle/bit_cast.h"
 
@@ -21,8 +22,20 @@ void Turtle::SetTurtle(double x, double y, double heading) noexcept {
   x_ = x;
   y_ = y;
   heading_ = heading;
-  startX_ = ToSingle(x);
-  startY_ = ToSingle(y);
+  start_ = {ToSingle(x), ToSingle(y)};
+}
+
+void Turtle::DrawRun(std::size_t count) {
+  const std::span<const WorldPoint> ends(run_.data(), count);
+  if (canvas_ != nullptr) {
+    canvas_->Polyline(start_, ends, PenColor);
+  } else {
+    for (const WorldPoint& end : ends) {
+      target_->Line(start_.x, start_.y, end.x, end.y, PenColor);
+      start_ = end;
+    }
+  }
+  start_ = ends.back();
 }
 
 const Turtle::Direction& Turtle::SecondOrComputed(DirectionSet& set, double heading) noexcept {

@@ -3,8 +3,10 @@
 // segment per move on a Canvas or through any other LineTarget, bringing the screen up to date
 // after every 101st segment since LineCount was last reset. Angles are degrees; positions are
 // kept as doubles and handed over in single precision. It never pumps events, never allocates.
+// A Turtle::Walk makes many moves in a row and hands their segments over together.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "turtle/bit_cast.h"
@@ -44,25 +46,9 @@ class Turtle {
   void Turn(double angleDegrees) noexcept { heading_ = heading_ + angleDegrees; }
   // Moves distance along the heading (backwards when negative; zero still draws a segment of
   // zero length and counts toward the refresh), drawing the segment in PenColor.
-  void Forward(double distance) {
-    const Direction& d = DirectionOf(heading_);
-    const double nx = d.cos * distance + x_;
-    const double ny = d.sin * distance + y_;
-    // The canvas takes single precision; the turtle keeps the doubles, so rounding to float
-    // never accumulates along a curve (TurtleTest.KeepsDoublesWhileHandingFloatsToTheCanvas).
-    const float endX = ToSingle(nx);
-    const float endY = ToSingle(ny);
-    Draw(startX_, startY_, endX, endY);
-    x_ = nx;
-    y_ = ny;
-    startX_ = endX;
-    startY_ = endY;
-    // Counting 1..100 and wrapping on the 101st segment refreshes after every 101st, not 100th
-    // (TurtleTest.RefreshesAfterEvery101stSegment).
-    LineCount = static_cast<std::int16_t>(LineCount + 1);
-    if (LineCount > 100) LineCount = 0;
-    if (LineCount == 0) target_->Refresh();
-  }
+  void Forward(double distance);
+
+  class Walk;
 
  private:
   struct Direction {
@@ -85,27 +71,79 @@ class Turtle {
   }
   static const Direction& SecondOrComputed(DirectionSet& set, double heading) noexcept;
 
-  // The one place a segment leaves the turtle. A turtle made on a canvas calls it directly, so
-  // its Line inlines into Forward: through the virtual call, the bench's three drawing-only
-  // sweeps (17.6 million segments) take 2.1% more instructions under callgrind (3,311 million
-  // against 3,244 million) and about 1.5% more time. A [[likely]] here costs 1%; leave it plain.
-  void Draw(float x1, float y1, float x2, float y2) {
-    if (canvas_ != nullptr) {
-      canvas_->Line(x1, y1, x2, y2, PenColor);
-    } else {
-      target_->Line(x1, y1, x2, y2, PenColor);
-    }
-  }
+  // The one place segments leave the turtle: those from the handed-over point through the
+  // first count ends of run_, after which the last of them is the handed-over point. A turtle
+  // made on a canvas hands them to the canvas directly, as one polyline with no virtual call.
+  void DrawRun(std::size_t count);
 
   double x_ = 0.0;
   double y_ = 0.0;
   double heading_ = 0.0;
   // The current point as handed over: each segment starts where the last one ended.
-  float startX_ = 0.0f;
-  float startY_ = 0.0f;
+  WorldPoint start_;
   LineTarget* target_;
   Canvas* canvas_;  // the same target when the turtle was made on a canvas, else null
   std::array<DirectionSet, 64> directions_;
+  // The ends of a walk's segments not yet handed over; a run as long as a canvas maps at once.
+  std::array<WorldPoint, Canvas::kEndsMappedAtOnce> run_;
 };
+
+// Moves and turns made in a row, as a curve's innermost levels make them. The position, heading
+// and LineCount are held in the walk, and the segments are handed over together: when the run is
+// full, at every refresh point, and at End, which must close every walk. A canvas maps a whole
+// run before its raster decides any pixel (Canvas::Polyline), which takes about a fifth off a
+// sweep's drawing time. A walk draws the same segments, refreshes at the same points and leaves
+// the turtle as the same Forward and Turn calls on the turtle itself would; a target that reads
+// the turtle while it draws finds it where the last hand-over left it. Nothing else may move the
+// turtle or draw through it meanwhile.
+class Turtle::Walk {
+ public:
+  explicit Walk(Turtle& t) noexcept
+      : t_(t), x_(t.x_), y_(t.y_), heading_(t.heading_), lineCount_(t.LineCount) {}
+
+  void Turn(double angleDegrees) noexcept { heading_ = heading_ + angleDegrees; }
+  void Forward(double distance) {
+    const Direction& d = t_.DirectionOf(heading_);
+    x_ = d.cos * distance + x_;
+    y_ = d.sin * distance + y_;
+    // The canvas takes single precision; the turtle keeps the doubles, so rounding to float
+    // never accumulates along a curve (TurtleTest.KeepsDoublesWhileHandingFloatsToTheCanvas).
+    t_.run_[pending_++] = {ToSingle(x_), ToSingle(y_)};
+    // Counting 1..100 and wrapping on the 101st segment refreshes after every 101st, not 100th
+    // (TurtleTest.RefreshesAfterEvery101stSegment).
+    lineCount_ = static_cast<std::int16_t>(lineCount_ + 1);
+    if (lineCount_ > 100) lineCount_ = 0;
+    if (lineCount_ == 0) {
+      End();
+      t_.target_->Refresh();
+    } else if (pending_ == t_.run_.size()) {
+      t_.DrawRun(pending_);
+      pending_ = 0;
+    }
+  }
+  // Hands over the segments still pending and brings the turtle up to date.
+  void End() {
+    if (pending_ > 0) t_.DrawRun(pending_);
+    pending_ = 0;
+    t_.x_ = x_;
+    t_.y_ = y_;
+    t_.heading_ = heading_;
+    t_.LineCount = lineCount_;
+  }
+
+ private:
+  Turtle& t_;
+  double x_;
+  double y_;
+  double heading_;
+  std::int16_t lineCount_;
+  std::size_t pending_ = 0;
+};
+
+inline void Turtle::Forward(double distance) {
+  Walk walk(*this);
+  walk.Forward(distance);
+  walk.End();
+}
 
 }  // namespace turtle
