@@ -347,10 +347,12 @@ TEST_F(MainWindowTest, SaveWritesThePictureAsDrawnAndReportsAFailure) {
   EXPECT_GT(countColor(Qt::yellow), 800);
 
   QString message;
+  type("Text2", QStringLiteral("90"));  // read by no sweep: the name stays the last sweep's
   QTimer::singleShot(0, &window, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(QDir(dialog->directory()).absolutePath(), QDir(folder).absolutePath());
+    EXPECT_EQ(QFileInfo(dialog->selectedFiles().value(0)).fileName(), offered);
     QTimer::singleShot(0, &window, [&] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
@@ -495,9 +497,13 @@ TEST_F(MainWindowTest, CanvasDescriptionSaysWhatIsDrawn) {
   EXPECT_EQ(during, QStringLiteral("「形式２」で 0° から 2° まで描いています。"));
   EXPECT_EQ(canvas()->accessibleDescription(),
             QStringLiteral("「形式２」で 0° から 2° まで描く途中で止めました。"));
-  // Style 3 inside Draw's event pump: Draw ends last.
-  QTimer::singleShot(0, &window, [this] { click("Command4"); });
+  // Style 3 inside Draw's event pump: once it ends Draw is drawing again, and Draw ends last.
+  QTimer::singleShot(0, &window, [&] {
+    click("Command4");
+    during = canvas()->accessibleDescription();
+  });
   click("Command1");
+  EXPECT_EQ(during, QStringLiteral("「描画」で 2° から 0° まで描いています。"));
   EXPECT_EQ(canvas()->accessibleDescription(),
             QStringLiteral("「描画」で 2° から 0° まで描きました。"));
 }
@@ -566,6 +572,25 @@ TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy)
   QTest::keySequence(canvas(), QKeySequence::Copy);
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
             files::ImageOf(raster));
+}
+
+// A change is presented at once when a frame is due, painted before the refresh returns; one
+// within the frame is held for the next ordinary paint, which tells the pacer what it showed.
+TEST_F(MainWindowTest, ADueChangeIsPaintedAtOnceAndAHeldOneByTheNextPaint) {
+  turtle::PresentPacer& pacer = canvas()->pacer();
+  turtle::Canvas& c = canvas()->canvas();
+  QApplication::processEvents();
+  pacer.ResetStatistics();
+  c.Image().DrawLine(10.5, 10.5, 10.5, 10.5, 0xffffffffu);
+  c.Refresh();  // the first since the window opened: due
+  EXPECT_EQ(pacer.Paints(), 1);
+  // Right after a present the next change is held (or, after a slow moment, the one after it).
+  for (int k = 0; k < 10 && pacer.Held().Empty(); ++k) {
+    c.Image().DrawLine(200.5 + k, 300.5, 200.5 + k, 300.5, 0xffffffffu);
+    c.Refresh();
+  }
+  ASSERT_FALSE(pacer.Held().Empty());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pacer.Held().Empty(); }, 5000));
 }
 
 // The widget's own painting, grabbed: the raster lands one to one at the device pixel where the
