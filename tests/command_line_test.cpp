@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -16,10 +17,10 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #if defined(__linux__)
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -93,8 +94,6 @@ Outcome RunOnTerminal(const QStringList& args,
   termios raw{};
   cfmakeraw(&raw);  // the bytes as written, without a \r added before each \n
   if (openpty(&terminal, &program, nullptr, &raw, nullptr) != 0) return {};
-  fcntl(terminal, F_SETFD, FD_CLOEXEC);
-  fcntl(program, F_SETFD, FD_CLOEXEC);
   QProcess p;
   StartVornlace(p, args, [program] { dup2(program, STDERR_FILENO); });
   p.waitForStarted();
@@ -114,33 +113,23 @@ Outcome RunOnTerminal(const QStringList& args,
   return o;
 }
 
-// What /proc tells of a running process: the signals it catches and ignores, as bit masks, and
-// the processor time it has used.
+// What /proc tells of a running process: the processor time it has used, and the signals it
+// ignores and catches, as bit masks.
 struct ProcessView {
-  quint64 caught = 0;
-  quint64 ignored = 0;
   double cpuSeconds = 0;
+  quint64 ignored = 0;
+  quint64 caught = 0;
 };
 ProcessView View(pid_t pid) {
-  ProcessView v;
-  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-  if (status.open(QIODevice::ReadOnly)) {
-    for (const QByteArray& line : status.readAll().split('\n')) {
-      if (line.startsWith("SigCgt:")) v.caught = line.mid(7).trimmed().toULongLong(nullptr, 16);
-      if (line.startsWith("SigIgn:")) v.ignored = line.mid(7).trimmed().toULongLong(nullptr, 16);
-    }
-  }
   QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-  if (stat.open(QIODevice::ReadOnly)) {
-    // After the name in parentheses, from the state on: utime and stime are the 12th and 13th.
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() > 12) {
-      v.cpuSeconds = (fields[11].toDouble() + fields[12].toDouble()) /
-                     static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-  }
-  return v;
+  if (!stat.open(QIODevice::ReadOnly)) return {};
+  // From the state on, after the name in parentheses: utime and stime are the 12th and 13th
+  // fields, sigignore and sigcatch the 31st and 32nd.
+  const QByteArray line = stat.readAll();
+  const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).split(' ');
+  if (f.size() < 32) return {};
+  return {(f[11].toDouble() + f[12].toDouble()) / static_cast<double>(sysconf(_SC_CLK_TCK)),
+          f[30].toULongLong(), f[31].toULongLong()};
 }
 #endif
 
@@ -310,7 +299,7 @@ TEST_F(CommandLineTest, WritesTheSweepInTheFormatTheNameAsksFor) {
 }
 
 // The ends of the animation options' ranges are taken; the files are read back in the tests of
-// the encoders.
+// the encoders, and the frame limit's end is OptionsTest's.
 TEST_F(CommandLineTest, AnimationsTakeTheEndsOfTheirRanges) {
   struct Case {
     const char* file;
@@ -331,11 +320,6 @@ TEST_F(CommandLineTest, AnimationsTakeTheEndsOfTheirRanges) {
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.read(c.magic.size()), c.magic) << c.file;
   }
-  const Outcome tooLong =
-      RunVornlace({QStringLiteral("--render"), QStringLiteral("draw"), QStringLiteral("--max"),
-                   QStringLiteral("250000"), QStringLiteral("--animate"),
-                   QStringLiteral("--output"), Path(QStringLiteral("long.gif"))});
-  EXPECT_TRUE(tooLong.err.contains(QLatin1String("--every 3"))) << tooLong.err.toStdString();
 }
 
 TEST_F(CommandLineTest, UnwritableTargetsFailWithOneLineNamingThemAndLeaveNothing) {
@@ -367,30 +351,25 @@ TEST_F(CommandLineTest, UnwritableTargetsFailWithOneLineNamingThemAndLeaveNothin
   }
 }
 
-// The frame limit at its end, with and without --every: an animation of 100,000 frames is taken,
-// one of a frame more is refused, naming the step that shortens it enough. (Style 3 draws no
-// closing curve: one curve per degree.)
+// The frame limit at its end, with and without --every: 100,000 frames are taken, one more is
+// refused with the step that shortens it enough. (Style 3 draws one curve per degree.)
 TEST(OptionsTest, TheFrameLimitCountsTheFramesAtTheStepGiven) {
-  const struct {
-    const char* max;
-    const char* every;
-    const char* mistake;
-  } cases[] = {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
       {"99999", "1", ""},
-      {"100000", "1", "an animation of 100001 frames is too long: at most 100000. --every 2"},
+      {"100000", "1", "100001 frames is too long: at most 100000. --every 2"},
       {"199999", "2", ""},
-      {"199999", "1", "an animation of 200000 frames is too long: at most 100000. --every 2"},
-      {"200000", "2", "an animation of 100001 frames is too long: at most 100000. --every 3"},
-  };
-  for (const auto& c : cases) {
+      {"199999", "1", "200000 frames is too long: at most 100000. --every 2"},
+      {"200000", "2", "100001 frames is too long: at most 100000. --every 3"}};
+  for (const auto& [max, every, mistake] : cases) {
     const auto read = cli::ReadArguments(
-        {QStringLiteral("vornlace"), QStringLiteral("--render=style3"), QStringLiteral("--animate"),
-         QStringLiteral("--output=a.gif"), QStringLiteral("--max"), QLatin1String(c.max),
-         QStringLiteral("--every"), QLatin1String(c.every)});
-    const auto* mistake = std::get_if<cli::Mistake>(&read);
-    EXPECT_EQ(mistake == nullptr ? "" : mistake->text.toStdString(),
-              *c.mistake == 0 ? "" : c.mistake + std::string(" or more shortens it."))
-        << c.max << " every " << c.every;
+        QStringLiteral("vornlace --render=style3 --animate --output=a.gif --max=%1 --every=%2")
+            .arg(QLatin1String(max), QLatin1String(every))
+            .split(QLatin1Char(' ')));
+    const auto* m = std::get_if<cli::Mistake>(&read);
+    EXPECT_EQ(
+        m == nullptr ? "" : m->text.toStdString(),
+        *mistake == 0 ? "" : "an animation of " + std::string(mistake) + " or more shortens it.")
+        << max << " every " << every;
   }
 }
 
@@ -398,79 +377,65 @@ TEST(OptionsTest, TheFrameLimitCountsTheFramesAtTheStepGiven) {
 // squares up to 1024. Where Qt has the writer here, it keeps what the limit lets through and
 // shrinks what it refuses.
 TEST(ImageFileTest, SizeLimitsAreTheWritersOwn) {
-  const struct {
-    const char* format;
-    QSize size;
-    bool holds;
-  } cases[] = {
+  const std::tuple<const char*, QSize, bool> cases[] = {
       {"ico", {256, 256}, true},     {"ico", {257, 256}, false},    {"ico", {1, 257}, false},
       {"cur", {256, 1}, true},       {"cur", {257, 1}, false},      {"icns", {1024, 1024}, true},
-      {"icns", {1024, 1023}, false}, {"icns", {1025, 1025}, false}, {"png", {9168, 6608}, true}};
-  for (const auto& c : cases) {
-    const std::string what =
-        c.format + (" " + std::to_string(c.size.width())) + "x" + std::to_string(c.size.height());
-    EXPECT_EQ(files::Holds(files::SizeLimitOf(c.format), c.size), c.holds) << what;
-    if (!QImageWriter::supportedImageFormats().contains(c.format) || c.size.width() > 2000)
-      continue;
-    QImage image(c.size, QImage::Format_RGB32);
+      {"icns", {1024, 1023}, false}, {"icns", {1025, 1025}, false}, {"png", {1025, 1023}, true}};
+  for (const auto& [format, size, holds] : cases) {
+    EXPECT_EQ(files::Holds(files::SizeLimitOf(format), size), holds) << format << size.width();
+    if (!QImageWriter::supportedImageFormats().contains(format)) continue;
+    QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::black);
     QBuffer buffer;
-    ASSERT_TRUE(buffer.open(QIODevice::ReadWrite) && QImageWriter(&buffer, c.format).write(image));
+    ASSERT_TRUE(buffer.open(QIODevice::ReadWrite) && QImageWriter(&buffer, format).write(image));
     buffer.seek(0);
-    EXPECT_EQ(QImageReader(&buffer, c.format).size() == c.size, c.holds) << what;
+    EXPECT_EQ(QImageReader(&buffer, format).size() == size, holds) << format << size.width();
   }
   EXPECT_EQ(files::TooLargeForFormat("icns", {573, 413}).toStdString(),
             "the .icns format holds only square pictures of up to 1024x1024 pixels, not 573x413");
 }
 
-// The bytes of an argument are text only where they form whole, well-formed UTF-8 sequences;
-// every other byte is kept, and a message shows it as \xNN.
+// The bytes of an argument are text only where they form whole, well-formed UTF-8 sequences:
+// overlong forms, surrogates, code points past U+10FFFF, sequences cut short and stray
+// continuation bytes stay bytes, which a message shows as \xNN; the edges on either side, and a
+// pair of surrogates whose low half looks like a kept byte.
 TEST(ArgumentTextTest, OnlyWellFormedUtf8IsText) {
-  const struct {
-    const char* bytes;
-    const char* shown;
-  } cases[] = {
-      {"\xC1\xBF", "\\xC1\\xBF"},                    // the overlong two-byte form of U+007F
-      {"\xC2\xA9", "\u00A9"},                        // the first lead byte that is not overlong
-      {"\xE0\x9F\xBF", "\\xE0\\x9F\\xBF"},           // the overlong three-byte form of U+07FF
-      {"\xE0\xA0\x80", "\u0800"},                    // the first three-byte character
-      {"\xED\x9F\xBF", "\uD7FF"},                    // the last before the surrogates
-      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},           // a surrogate
-      {"\xF0\x8F\xBF\xBF", "\\xF0\\x8F\\xBF\\xBF"},  // the overlong four-byte form of U+FFFF
-      {"\xF0\x90\x82\x80", "\U00010080"},            // its low surrogate is no kept byte
-      {"\xF4\x8F\xBF\xBF", "\U0010FFFF"},
-      {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},  // past U+10FFFF
-      {"\xE2\x82"
-       "A",
-       "\\xE2\\x82A"},                  // cut short by another character
-      {"\xE2\x82", "\\xE2\\x82"},       // cut short by the end
-      {"\x80\xC3\xA9", "\\x80\u00E9"},  // a stray continuation byte
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(cli::Shown(cli::TextOfBytes(c.bytes)).toStdString(), c.shown) << c.shown;
+  const std::pair<const char*, const char*> cases[] = {{"\xC1\xBF", "\\xC1\\xBF"},
+                                                       {"\xC2\xA9", "\u00A9"},
+                                                       {"\xE0\x9F\xBF", "\\xE0\\x9F\\xBF"},
+                                                       {"\xE0\xA0\x80", "\u0800"},
+                                                       {"\xED\xA0\x80", "\\xED\\xA0\\x80"},
+                                                       {"\xED\x9F\xBF", "\uD7FF"},
+                                                       {"\xF0\x8F\xBF\xBF", "\\xF0\\x8F\\xBF\\xBF"},
+                                                       {"\xF0\x90\x82\x80", "\U00010080"},
+                                                       {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
+                                                       {"\xF4\x8F\xBF\xBF", "\U0010FFFF"},
+                                                       {"\xE2\x82\x41", "\\xE2\\x82A"},
+                                                       {"\xE2\x82", "\\xE2\\x82"},
+                                                       {"\x80\xC3\xA9", "\\x80\u00E9"}};
+  for (const auto& [bytes, shown] : cases) {
+    EXPECT_EQ(cli::Shown(cli::TextOfBytes(bytes)).toStdString(), shown) << shown;
   }
 }
 
-// The progress line's time left, at the pace so far, in the unit that suits it.
+// The progress line's time left, at the pace so far (curves done of 2 after so many seconds), in
+// the unit that suits it.
 TEST(ProgressLineTest, TimeLeftIsShownInTheUnitThatSuitsIt) {
-  const struct {
-    std::uint64_t done;
-    double elapsed;  // of curves out of 2
-    const char* left;
-  } cases[] = {{0, 30, ""},
-               {2, 30, ""},
-               {1, 0.99, ", under 1 s left"},
-               {1, 59.49, ", about 59 s left"},
-               {1, 59.5, ", about 1 min 00 s left"},
-               {1, 3599.49, ", about 59 min 59 s left"},
-               {1, 3599.5, ", about 1 h 00 min left"},
-               {1, 3 * 3600 + 61, ", about 3 h 01 min left"},
-               {1, 48 * 3600 - 31, ", about 47 h 59 min left"},
-               {1, 48 * 3600, ", about 2 days left"}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(cli::ProgressText(c.done, 2, c.elapsed),
-              "vornlace: " + std::to_string(c.done) + "/2 curves" + c.left)
-        << c.elapsed;
+  const std::tuple<std::uint64_t, double, const char*> cases[] = {
+      {0, 30, ""},
+      {2, 30, ""},
+      {1, 0.99, ", under 1 s left"},
+      {1, 59.49, ", about 59 s left"},
+      {1, 59.5, ", about 1 min 00 s left"},
+      {1, 3599.49, ", about 59 min 59 s left"},
+      {1, 3599.5, ", about 1 h 00 min left"},
+      {1, 3 * 3600 + 61, ", about 3 h 01 min left"},
+      {1, 48 * 3600 - 31, ", about 47 h 59 min left"},
+      {1, 48 * 3600, ", about 2 days left"}};
+  for (const auto& [done, elapsed, left] : cases) {
+    EXPECT_EQ(cli::ProgressText(done, 2, elapsed),
+              "vornlace: " + std::to_string(done) + "/2 curves" + left)
+        << elapsed;
   }
 }
 
@@ -652,12 +617,11 @@ TEST_F(CommandLineTest, OnATerminalTheProgressComesAndGoesAndAStopWhileWritingKe
                       if (text.endsWith("vornlace: writing the file")) ::kill(pid, SIGINT);
                     });
   EXPECT_EQ(o.status, 128 + SIGINT) << o.err.toStdString();
-  EXPECT_TRUE(o.err.startsWith(QLatin1String("\r\033[Kvornlace: "))) << o.err.toStdString();
-  EXPECT_TRUE(o.err.contains(QLatin1String(" curves, ")));
-  EXPECT_TRUE(
-      o.err.endsWith(QLatin1String("\r\033[Kvornlace: writing the file\r\033[Kvornlace: "
-                                   "interrupted; nothing was written.\n")))
-      << o.err.toStdString();
+  // Progress lines, each over the one before; the note over the last, and the stop's over that.
+  const QRegularExpression said(QStringLiteral(
+      "^(\r\033\\[Kvornlace: \\d+/362 curves[^\r]*)+\r\033\\[Kvornlace: writing the file"
+      "\r\033\\[Kvornlace: interrupted; nothing was written\\.\n$"));
+  EXPECT_TRUE(said.match(o.err).hasMatch()) << o.err.toStdString();
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));
   EXPECT_EQ(old.readAll(), QByteArray("old"));
   EXPECT_EQ(Entries(), (QStringList{QStringLiteral("a.png"), QStringLiteral("keep.png")}));
