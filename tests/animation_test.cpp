@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -195,38 +194,6 @@ TEST_P(AnimationFileTest, FramesAreTheCanvasAfterEachCurveOnTimeAndLoopingForeve
   }
   EXPECT_EQ(testing_support::HashPixels(d.frames.back()),
             testing_support::HashPixels(sweeps::Render(request.render).image));
-}
-
-// Whatever the colours, every pixel comes back exactly: 200 colours as noise, which a lossy
-// encoder would blur, and then a part of it changed to other noise.
-TEST_P(AnimationFileTest, EveryColourComesBackExactly) {
-  std::vector<Raster> frames(2, Raster(16, 16, 0));
-  std::mt19937 random(5);
-  const auto noise = [&random](std::uint32_t spread) {
-    return 0xff000000u | (static_cast<std::uint32_t>(random() % 200) * spread & 0xffffffu);
-  };
-  for (int i = 0; i < 16 * 16; ++i) frames[0].Bits()[i] = noise(0x050301u);
-  frames[1] = frames[0];
-  for (int y = 4; y < 12; ++y) {
-    for (int x = 4; x < 12; ++x) frames[1].Bits()[y * 16 + x] = noise(0x010305u);
-  }
-  std::vector<std::uint8_t> bytes;
-  const animation::ByteSink out = [&bytes](const std::uint8_t* data, std::size_t n) {
-    bytes.insert(bytes.end(), data, data + n);
-    return true;
-  };
-  const bool gif = GetParam() == animation::Format::Gif;
-  const auto encoder = gif ? animation::MakeGifEncoder(16, 16, {25, 0}, out)
-                           : animation::MakeWebPEncoder(16, 16, {25, 0}, out);
-  encoder->AddFrame(frames[0], nullptr, {0, 0, 16, 16}, 0);
-  encoder->AddFrame(frames[1], &frames[0], {4, 4, 12, 12}, 1);
-  encoder->Finish(2);
-  const Decoded d = gif ? DecodeGif(bytes) : DecodeWebP(bytes);
-  ASSERT_EQ(d.frames.size(), 2u);
-  for (int k : {0, 1}) {
-    EXPECT_TRUE(std::equal(frames[k].Bits(), frames[k].Bits() + 16 * 16, d.frames[k].Bits()))
-        << "frame " << k;
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFormats, AnimationFileTest,
