@@ -46,16 +46,19 @@ std::string Duration(double seconds) {
 
 ProgressLine::ProgressLine() : terminal_(StderrIsTerminal()), start_(Clock::now()) {}
 
-void ProgressLine::Update(std::uint64_t done, std::uint64_t total) {
-  if (!Due()) return;
-  const double elapsed = Seconds(Clock::now() - start_);
+std::string ProgressText(std::uint64_t done, std::uint64_t total, double elapsedSeconds) {
   std::string text = "vornlace: " + std::to_string(done) + "/" + std::to_string(total) + " curves";
   // Curves of one sweep cost much the same, so the pace so far is a fair guide.
   if (done > 0 && done < total) {
-    const double left = elapsed / static_cast<double>(done) * static_cast<double>(total - done);
+    const double left =
+        elapsedSeconds / static_cast<double>(done) * static_cast<double>(total - done);
     text += left < 1.0 ? ", under 1 s left" : ", about " + Duration(left) + " left";
   }
-  Show(text);
+  return text;
+}
+
+void ProgressLine::Update(std::uint64_t done, std::uint64_t total) {
+  if (Due()) Show(ProgressText(done, total, Seconds(Clock::now() - start_)));
 }
 
 void ProgressLine::Note(const std::string& text) {

@@ -9,6 +9,12 @@
 
 namespace cli {
 
+// The line after `elapsedSeconds` of a render: "vornlace: 12/92 curves, about 3 s left", the time
+// left judged by the pace so far and shown as "under 1 s", "59 s", "1 min 05 s", "2 h 05 min" or
+// "3 days"; no time while nothing or everything is drawn.
+[[nodiscard]] std::string ProgressText(std::uint64_t done, std::uint64_t total,
+                                       double elapsedSeconds);
+
 class ProgressLine {
  public:
   ProgressLine();

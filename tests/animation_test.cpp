@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <webp/demux.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ TEST(AnimationTest, FramesHoldOnlyWhatChangedAndUnchangedSlotsLengthenTheFrameBe
     taker.Finish(canvas);
     EXPECT_EQ(sink.frames, c.frames) << c.what;
     EXPECT_EQ(sink.end, c.end) << c.what;
+    EXPECT_EQ(animation::SlotsFor(c.curves.size(), c.every), c.end) << c.what;
   }
 }
 
@@ -118,8 +120,12 @@ Decoded DecodeGif(const std::vector<std::uint8_t>& bytes) {
   if (gif == nullptr || DGifSlurp(gif) == GIF_ERROR) return d;
   Raster canvas(gif->SWidth, gif->SHeight, 0);
   int end = 0;
+  PixelRect cleared;  // where the frame before is taken away, as its disposal asks
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& image = gif->SavedImages[i];
+    for (int y = cleared.top; y < cleared.bottom; ++y) {
+      std::fill_n(canvas.Bits() + y * canvas.Width() + cleared.left, cleared.Width(), 0u);
+    }
     for (int e = 0; e < image.ExtensionBlockCount; ++e) {
       const ExtensionBlock& block = image.ExtensionBlocks[e];
       if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11 &&
@@ -131,6 +137,9 @@ Decoded DecodeGif(const std::vector<std::uint8_t>& bytes) {
     GraphicsControlBlock control{};
     DGifSavedExtensionToGCB(gif, i, &control);
     const GifImageDesc& at = image.ImageDesc;
+    const bool kept = control.DisposalMode == DISPOSE_DO_NOT;
+    cleared =
+        kept ? PixelRect{} : PixelRect{at.Left, at.Top, at.Left + at.Width, at.Top + at.Height};
     const ColorMapObject* map = at.ColorMap != nullptr ? at.ColorMap : gif->SColorMap;
     for (int y = 0; y < at.Height; ++y) {
       for (int x = 0; x < at.Width; ++x) {

@@ -54,6 +54,15 @@ TEST_P(DevicePixelsTest, RepaintOfOneEdgePixelReachesTheScreen) {
   }
 }
 
+// The far edge of an exposed area lies where a painter maps it, the top-left and then the scaled
+// size: at 1.1, with the box at (16, 8), the columns 1..4 reach 18.7 + 3.3, which in doubles
+// comes out a hair past 22, so device column 22 is painted and raster column 3 (from 19) copied.
+TEST(DevicePixelsFarEdgeTest, ExposedAreaEndsWhereThePainterPutsIt) {
+  const turtle::RasterCopy copy =
+      turtle::ExposedRaster({1, 1, 4, 4}, 2, 2, {1.1, 1.1, 16 * 1.1, 8 * 1.1}, 632, 455);
+  EXPECT_EQ(copy.source, (PixelRect{0, 0, 4, 3}));
+}
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Ratios, DevicePixelsTest, ::testing::Values(
     Grid{"Ratio1",    1.0,  {18, 10, 591, 423}},

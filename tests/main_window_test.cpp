@@ -230,20 +230,16 @@ TEST_F(MainWindowTest, DrawButtonFillsTheCanvasAndEndsWithTheYellowCurve) {
   EXPECT_EQ(window.turtleState().PenColor, turtle::kYellow);
 }
 
-TEST_F(MainWindowTest, StyleThreeWithANegativeMaximumLeavesTheCanvasBlack) {
-  type("Text2", QStringLiteral("-5"));
-  click("Command4");
-  EXPECT_EQ(countColor(Qt::black), kPixels);
-}
-
-// A sweep that draws nothing after clearing, or ends between refresh points, must still leave
-// the screen showing the retained image once its handler returns.
+// A sweep that draws nothing after clearing (style 3 below 0°, which leaves the canvas black), or
+// ends between refresh points, must still leave the screen showing the retained image once its
+// handler returns.
 TEST_F(MainWindowTest, EverythingASweepChangedIsOnScreenWhenItEnds) {
   click("Command1");
   EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
   EXPECT_TRUE(canvas()->pacer().Held().Empty());
   type("Text2", QStringLiteral("-5"));
   click("Command4");
+  EXPECT_EQ(countColor(Qt::black), kPixels);
   EXPECT_TRUE(canvas()->canvas().Image().Dirty().Empty());
   EXPECT_TRUE(canvas()->pacer().Held().Empty());
   // Stopped once its first curve is drawn: that curve is on the screen too.
@@ -280,20 +276,6 @@ TEST_F(MainWindowTest, StopButtonEndsTheSweepBeforeItsNextCurve) {
   EXPECT_EQ(window.sweepState().StopRequested, -1);
   EXPECT_EQ(countColor(Qt::black), kPixels);
   EXPECT_FALSE(window.sweeping());
-}
-
-TEST_F(MainWindowTest, SweepButtonPressedDuringASweepRunsANestedSweep) {
-  bool nestedSeen = false;
-  type("Text2", QStringLiteral("2"));
-  QTimer::singleShot(0, &window, [&] {
-    nestedSeen = window.sweeping();
-    click("Command4");
-  });
-  click("Command1");
-  EXPECT_TRUE(nestedSeen);
-  EXPECT_FALSE(window.sweeping());
-  // The outer Draw sweep went on after the inner one and closed with the yellow curve.
-  EXPECT_GT(countColor(Qt::yellow), 800);
 }
 
 TEST_F(MainWindowTest, ClosingDuringASweepEndsItAtOnceAndDrawsNothingMore) {
@@ -347,10 +329,12 @@ TEST_F(MainWindowTest, SaveWritesThePictureAsDrawnAndReportsAFailure) {
   EXPECT_GT(countColor(Qt::yellow), 800);
 
   QString message;
+  type("Text2", QStringLiteral("90"));  // read by no sweep: the name stays the last sweep's
   QTimer::singleShot(0, &window, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(QDir(dialog->directory()).absolutePath(), QDir(folder).absolutePath());
+    EXPECT_EQ(QFileInfo(dialog->selectedFiles().value(0)).fileName(), offered);
     QTimer::singleShot(0, &window, [&] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
@@ -483,8 +467,9 @@ TEST_F(MainWindowTest, QtsOwnMenuAndSaveDialogAreJapanese) {
 }
 
 // A screen reader hears what the canvas shows: the sweep drawing while it runs, and afterwards
-// the last sweep to end, with its range and whether it was stopped.
-TEST_F(MainWindowTest, CanvasDescriptionSaysWhatIsDrawn) {
+// the last sweep to end, with its range and whether it was stopped. A sweep button pressed
+// during a sweep runs a nested sweep, after which the outer one goes on.
+TEST_F(MainWindowTest, CanvasDescriptionSaysWhatIsDrawnThroughNestedSweeps) {
   type("Text2", QStringLiteral("2"));
   QString during;
   QTimer::singleShot(0, &window, [&] {
@@ -495,9 +480,19 @@ TEST_F(MainWindowTest, CanvasDescriptionSaysWhatIsDrawn) {
   EXPECT_EQ(during, QStringLiteral("「形式２」で 0° から 2° まで描いています。"));
   EXPECT_EQ(canvas()->accessibleDescription(),
             QStringLiteral("「形式２」で 0° から 2° まで描く途中で止めました。"));
-  // Style 3 inside Draw's event pump: Draw ends last.
-  QTimer::singleShot(0, &window, [this] { click("Command4"); });
+  // Style 3 inside Draw's event pump: once it ends Draw is drawing again, and Draw ends last,
+  // with the yellow curve.
+  bool nested = false;
+  QTimer::singleShot(0, &window, [&] {
+    nested = window.sweeping();
+    click("Command4");
+    during = canvas()->accessibleDescription();
+  });
   click("Command1");
+  EXPECT_TRUE(nested);
+  EXPECT_FALSE(window.sweeping());
+  EXPECT_GT(countColor(Qt::yellow), 800);
+  EXPECT_EQ(during, QStringLiteral("「描画」で 2° から 0° まで描いています。"));
   EXPECT_EQ(canvas()->accessibleDescription(),
             QStringLiteral("「描画」で 2° から 0° まで描きました。"));
 }
@@ -566,6 +561,25 @@ TEST_F(MainWindowTest, CopyPutsThePictureOnTheClipboardAndBoxesKeepTheirOwnCopy)
   QTest::keySequence(canvas(), QKeySequence::Copy);
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
             files::ImageOf(raster));
+}
+
+// A change is presented at once when a frame is due, painted before the refresh returns; one
+// within the frame is held for the next ordinary paint, which tells the pacer what it showed.
+TEST_F(MainWindowTest, ADueChangeIsPaintedAtOnceAndAHeldOneByTheNextPaint) {
+  turtle::PresentPacer& pacer = canvas()->pacer();
+  turtle::Canvas& c = canvas()->canvas();
+  QApplication::processEvents();
+  pacer.ResetStatistics();
+  c.Image().DrawLine(10.5, 10.5, 10.5, 10.5, 0xffffffffu);
+  c.Refresh();  // the first since the window opened: due
+  EXPECT_EQ(pacer.Paints(), 1);
+  // Right after a present the next change is held (or, after a slow moment, the one after it).
+  for (int k = 0; k < 10 && pacer.Held().Empty(); ++k) {
+    c.Image().DrawLine(200.5 + k, 300.5, 200.5 + k, 300.5, 0xffffffffu);
+    c.Refresh();
+  }
+  ASSERT_FALSE(pacer.Held().Empty());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pacer.Held().Empty(); }, 5000));
 }
 
 // The widget's own painting, grabbed: the raster lands one to one at the device pixel where the

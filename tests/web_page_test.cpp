@@ -116,6 +116,11 @@ TEST(WebPageTest, ControlsArePressedAndFilledByTheirNumbers) {
   EXPECT_FALSE(page.Stopping());
   while (page.RunningSweeps() > 0) page.Step();
   EXPECT_EQ(page.CurvesDrawn(), 3u);  // 1° and 0°, no closing curve
+  // A sweep with no pass draws its closing curve as it starts, and leaves nothing running.
+  *page.Text(Numbered("Text2")) = u"-5";
+  EXPECT_TRUE(page.Press(Numbered("Command1")));
+  EXPECT_EQ(page.RunningSweeps(), 0);
+  EXPECT_EQ(page.CurvesDrawn(), 4u);
 }
 
 }  // namespace

@@ -41,6 +41,7 @@
     endedAtMs: 0,
     drawingMs: 0,
     presents: 0,
+    presentingMs: 0, // handing the changed pixels to the canvas, over the run
     longestPresentGapMs: 0,
     lastPresentAtMs: 0,
     // Curves that ended after the last stop click of the run, counted from the click's time
@@ -80,8 +81,12 @@
   function drew(drawnBefore) {
     noteCurves(core._vl_curves_drawn() - drawnBefore, performance.now());
     figures.running = core._vl_running();
-    requestPresent();
-    if (figures.running > 0) postCurve();
+    if (figures.running > 0) {
+      requestPresent();
+      postCurve();
+    } else {
+      finish(); // the last curves need not wait for a frame to reach the canvas
+    }
   }
 
   function noteCurves(count, endMs) {
@@ -104,11 +109,15 @@
   function onFrame() {
     framePending = false;
     present();
-    if (busy && figures.running === 0 && !curvePosted) {
-      busy = false;
-      figures.endedAtMs = performance.now();
-      picture.setAttribute("aria-busy", "false");
-    }
+  }
+
+  // The run of sweeps is over: what they drew goes on the canvas now, and the page is idle.
+  function finish() {
+    present();
+    if (!busy) return;
+    busy = false;
+    figures.endedAtMs = performance.now();
+    picture.setAttribute("aria-busy", "false");
   }
 
   // The core's RGBA pixels as an ImageData, without copying them.
@@ -131,12 +140,14 @@
 
   // Puts what changed since the last present on the canvas.
   function present() {
+    const startMs = performance.now();
     const at = core._vl_take_changed() >> 2;
     const heap = core.HEAP32;
     const [left, top, right, bottom] = heap.subarray(at, at + 4);
     if (right <= left || bottom <= top) return;
     context.putImageData(rasterImage(), 0, 0, left, top, right - left, bottom - top);
     const nowMs = performance.now();
+    figures.presentingMs += nowMs - startMs;
     if (busy && figures.presents > 0) {
       figures.longestPresentGapMs = Math.max(figures.longestPresentGapMs, nowMs - figures.lastPresentAtMs);
     }
@@ -167,7 +178,7 @@
     if (!busy) {
       busy = true;
       Object.assign(figures, { startedAtMs: startMs, endedAtMs: 0, drawingMs: 0 });
-      Object.assign(figures, { presents: 0, longestPresentGapMs: 0 });
+      Object.assign(figures, { presents: 0, presentingMs: 0, longestPresentGapMs: 0 });
       Object.assign(figures, { curvesAfterStop: null, curvesAfterStopHandled: null });
       picture.setAttribute("aria-busy", "true");
     }

@@ -64,7 +64,6 @@ Form1::Form1(QWidget* parent)
       Command4(Control<QPushButton>("Command4")),
       turtle_(Picture1->canvas()),
       actions_(std::make_unique<PictureActions>(*this, *Picture1, state_)) {
-  InstallAccessibleRoles();
   setObjectName(Utf8(form::kCaption));
   setWindowTitle(Utf8(form::kCaption));
   resize(form::kClientWidth, form::kClientHeight);
@@ -73,6 +72,9 @@ Form1::Form1(QWidget* parent)
 Form1::~Form1() = default;
 
 CanvasWidget* Form1::BuildControls() {
+  // Before any control exists: a screen reader may ask for a control's interface as soon as it
+  // is named, and Qt keeps the first one it made.
+  InstallAccessibleRoles();
   // The controls stand at fixed pixel rectangles sized for the form's caption size, so the
   // captions take that size whatever the desktop's default is, and keep the desktop's family
   // (the Japanese glyphs come through font fallback). Larger text comes with a scaled display,

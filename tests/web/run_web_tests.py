@@ -201,6 +201,11 @@ class Suite(DeviceCases):
     def hostile(self) -> None:
         for text1, text2, button in HOSTILE:
             self.sweep_matches_render(button, text1, text2)
+        # Twenty megabytes of text make the core's memory grow while it takes them over; they
+        # read as the same endless number as the ten thousand sevens above.
+        self.sweep("Command1", "7" * 10_000_000, "90")
+        self.check_canvas(self.render("draw", "7" * 10000, "90"), "draw after a growing hand-over")
+        self.page.set_box("Text1", "60")
 
     def storm(self) -> None:
         page = self.page
