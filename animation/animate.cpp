@@ -13,8 +13,7 @@ std::uint64_t FramesIn(const AnimationRequest& request) noexcept {
 RequestProblem ProblemOf(const AnimationRequest& request) noexcept {
   const Pacing& pacing = request.pacing;
   if (request.render.plan == nullptr) return RequestProblem::NoSweep;
-  const int scale = request.render.scale;
-  if (scale < 1 || scale > sweeps::kMaxRenderScale) return RequestProblem::Scale;
+  if (!sweeps::ScaleInRange(request.render.scale)) return RequestProblem::Scale;
   if (pacing.fps < 1 || pacing.fps > kMaxFps) return RequestProblem::Fps;
   if (!(pacing.holdSeconds >= 0 && pacing.holdSeconds <= kMaxHoldSeconds)) {
     return RequestProblem::Hold;

@@ -139,7 +139,7 @@ std::optional<Mistake> ReadRender(const QCommandLineParser& parser, const Option
   bool ok = false;
   const QString scaleText = parser.value(o.scale);
   render.scale = scaleText.toInt(&ok);
-  if (!ok || render.scale < 1 || render.scale > sweeps::kMaxRenderScale) {
+  if (!ok || !sweeps::ScaleInRange(render.scale)) {
     return Mistake{QStringLiteral("--scale must be a whole number from 1 to %1, not %2.")
                        .arg(sweeps::kMaxRenderScale)
                        .arg(Quoted(scaleText))};

@@ -30,7 +30,7 @@ std::uint64_t CurvesInSweep(const SweepPlan& plan, double sweepMax) noexcept {
 RenderResult Render(const RenderRequest& request, const RenderPump& pump,
                     const RenderCurveHook& afterCurve) {
   if (request.plan == nullptr) throw std::invalid_argument("Render: no sweep");
-  if (request.scale < 1 || request.scale > kMaxRenderScale) {
+  if (!ScaleInRange(request.scale)) {
     throw std::invalid_argument("Render: scale out of range");
   }
   // The canvas starts black as Cls will leave it; the sweep sets the world window itself.

@@ -16,6 +16,8 @@ namespace sweeps {
 // The largest scale a render takes: 16 × 16 device pixels per logical pixel is a raster of
 // 9168 × 6608, about 240 MB.
 inline constexpr int kMaxRenderScale = 16;
+// Whether a render takes this scale: a whole number from 1 to kMaxRenderScale.
+constexpr bool ScaleInRange(int scale) noexcept { return scale >= 1 && scale <= kMaxRenderScale; }
 
 // The size in device pixels of a render at a scale: the canvas's logical size, scale times
 // each way.
