@@ -15,18 +15,21 @@ struct Bump {
 };
 
 // The five pieces of one level, each drawn by `piece`, with the bump's turns between them; on
-// the turtle itself or on a walk of it.
+// the turtle itself or on a walk of it. Each piece is handed the pen rather than holding its own
+// reference to it: through two references the compiler cannot tell a turn from a move, and
+// reloads the position from memory after every turn. Inline, so that a walk's last two levels
+// become one stretch of code (WalkLevels).
 template <class Pen, class Piece>
-void FivePieces(Pen& t, double q, double a, const Bump& bump, const Piece& piece) {
-  piece(a);
+inline void FivePieces(Pen& t, double q, double a, const Bump& bump, const Piece& piece) {
+  piece(t, a);
   t.Turn(q);
-  piece(bump.side);
+  piece(t, bump.side);
   t.Turn(-q);
-  if (bump.drawTop) piece(bump.top);
+  if (bump.drawTop) piece(t, bump.top);
   t.Turn(-q);
-  piece(bump.side);
+  piece(t, bump.side);
   t.Turn(q);
-  piece(a);
+  piece(t, a);
 }
 
 // The last kLevels levels of a curve of length r on a walk, each piece of the last level a
@@ -36,10 +39,21 @@ void WalkLevels(turtle::Turtle::Walk& w, double q, double r, double c, const Rul
   const double a = r / 3;
   const Bump bump = rule(q, a, c);
   if constexpr (kLevels == 1) {
-    FivePieces(w, q, a, bump, [&w](double length) { w.Forward(length); });
-  } else {
     FivePieces(w, q, a, bump,
-               [&](double length) { WalkLevels<kLevels - 1>(w, q, length, c, rule); });
+               [](turtle::Turtle::Walk& pen, double length) { pen.Forward(length); });
+  } else if constexpr (kLevels == 2) {
+    // The last two levels, up to 25 moves, are one stretch of code. Carried on by a copy of its
+    // own, which nothing outside this stretch can reach, the walk keeps its position, heading
+    // and counts in registers over it, instead of storing and reloading them at every move.
+    turtle::Turtle::Walk local = w;
+    FivePieces(local, q, a, bump, [&](turtle::Turtle::Walk& pen, double length) {
+      WalkLevels<kLevels - 1>(pen, q, length, c, rule);
+    });
+    w = local;
+  } else {
+    FivePieces(w, q, a, bump, [&](turtle::Turtle::Walk& pen, double length) {
+      WalkLevels<kLevels - 1>(pen, q, length, c, rule);
+    });
   }
 }
 
@@ -59,7 +73,8 @@ void Frame(turtle::Turtle& t, std::int16_t p, double q, double r, double c, cons
   } else {
     const auto d = static_cast<std::int16_t>(p - 1);
     const double a = r / 3;
-    FivePieces(t, q, a, rule(q, a, c), [&](double length) { Frame(t, d, q, length, c, rule); });
+    FivePieces(t, q, a, rule(q, a, c),
+               [&](turtle::Turtle& pen, double length) { Frame(pen, d, q, length, c, rule); });
   }
 }
 

@@ -180,6 +180,14 @@ TEST(RasterTest, WidePenStampsASquareClippedToTheRaster) {
   r.DrawLine(5.5, 5.5, 5.5, 5.5, kInk, 3);
   EXPECT_EQ(CountPixels(r, kInk), 4 + 9);
   EXPECT_EQ(r.TakeDirty(), (PixelRect{4, 4, 7, 7}));
+  // A run's segment within one pixel stamps the square too (two wide: the pixel and those right
+  // of and below it).
+  Raster run(10, 10, kBack);
+  run.MoveTo(5.5, 5.5);
+  const turtle::DevicePoint end[] = {{5.75, 5.25}};
+  run.PolylineTo(end, kInk, 2);
+  EXPECT_EQ(CountPixels(run, kInk), 4);
+  EXPECT_EQ(PaintedBounds(run, kBack), (PixelRect{5, 5, 7, 7}));
 }
 
 // LineTo draws from where the last segment ended, as DrawLine draws from there, also after a

@@ -108,7 +108,12 @@ void Raster::MoveTo(double x, double y) noexcept { pen_ = PenAt(x, y); }
 
 void Raster::PolylineTo(std::span<const DevicePoint> points, std::uint32_t argb,
                         int penWidth) noexcept {
-  for (const DevicePoint& to : points) DrawFrom(pen_, to.x, to.y, argb, penWidth);
+  // The pen's width decided once for the run rather than at every segment.
+  if (penWidth > 1) {
+    for (const DevicePoint& to : points) DrawOnward(pen_, to.x, to.y, argb, penWidth);
+    return;
+  }
+  for (const DevicePoint& to : points) DrawFrom(pen_, to.x, to.y, argb, 1);
 }
 
 void Raster::MarkPixel(const Pen& pen) noexcept {

@@ -95,44 +95,46 @@ class Turtle {
 // sweep's drawing time. A walk draws the same segments, refreshes at the same points and leaves
 // the turtle as the same Forward and Turn calls on the turtle itself would; a target that reads
 // the turtle while it draws finds it where the last hand-over left it. Nothing else may move the
-// turtle or draw through it meanwhile.
+// turtle or draw through it meanwhile. A walk is a small value: a copy may carry on in its place
+// and be assigned back, so that a stretch of moves runs on a local the compiler keeps in
+// registers; only one of the two moves at a time.
 class Turtle::Walk {
  public:
   explicit Walk(Turtle& t) noexcept
-      : t_(t), x_(t.x_), y_(t.y_), heading_(t.heading_), lineCount_(t.LineCount) {}
+      : t_(&t), x_(t.x_), y_(t.y_), heading_(t.heading_), lineCount_(t.LineCount) {}
 
   void Turn(double angleDegrees) noexcept { heading_ = heading_ + angleDegrees; }
   void Forward(double distance) {
-    const Direction& d = t_.DirectionOf(heading_);
+    const Direction& d = t_->DirectionOf(heading_);
     x_ = d.cos * distance + x_;
     y_ = d.sin * distance + y_;
     // The canvas takes single precision; the turtle keeps the doubles, so rounding to float
     // never accumulates along a curve (TurtleTest.KeepsDoublesWhileHandingFloatsToTheCanvas).
-    t_.run_[pending_++] = {ToSingle(x_), ToSingle(y_)};
+    t_->run_[pending_++] = {ToSingle(x_), ToSingle(y_)};
     // Counting 1..100 and wrapping on the 101st segment refreshes after every 101st, not 100th
     // (TurtleTest.RefreshesAfterEvery101stSegment).
     lineCount_ = static_cast<std::int16_t>(lineCount_ + 1);
     if (lineCount_ > 100) lineCount_ = 0;
     if (lineCount_ == 0) {
       End();
-      t_.target_->Refresh();
-    } else if (pending_ == t_.run_.size()) {
-      t_.DrawRun(pending_);
+      t_->target_->Refresh();
+    } else if (pending_ == t_->run_.size()) {
+      t_->DrawRun(pending_);
       pending_ = 0;
     }
   }
   // Hands over the segments still pending and brings the turtle up to date.
   void End() {
-    if (pending_ > 0) t_.DrawRun(pending_);
+    if (pending_ > 0) t_->DrawRun(pending_);
     pending_ = 0;
-    t_.x_ = x_;
-    t_.y_ = y_;
-    t_.heading_ = heading_;
-    t_.LineCount = lineCount_;
+    t_->x_ = x_;
+    t_->y_ = y_;
+    t_->heading_ = heading_;
+    t_->LineCount = lineCount_;
   }
 
  private:
-  Turtle& t_;
+  Turtle* t_;
   double x_;
   double y_;
   double heading_;
