@@ -190,22 +190,24 @@ TEST(RasterTest, WidePenStampsASquareClippedToTheRaster) {
   EXPECT_EQ(PaintedBounds(run, kBack), (PixelRect{5, 5, 7, 7}));
 }
 
-// LineTo draws from where the last segment ended, as DrawLine draws from there, also after a
+// PolylineTo draws from where the last segment ended, as DrawLine draws from there, also after a
 // resize has moved the pen's pixel to another place in the raster or off it.
-TEST(RasterTest, LineToDrawsAsDrawLineFromThePenThroughAResize) {
+TEST(RasterTest, PolylineToDrawsAsDrawLineFromThePenThroughAResize) {
   const struct { int width, height; } sizes[] = {{12, 9}, {7, 9}, {12, 3}};
   for (const auto& size : sizes) {
     Raster run(12, 9, kBack);
     Raster alone(12, 9, kBack);
     run.MoveTo(4.25, 5.5);
-    run.LineTo(4.5, 5.75, kInk);
+    const turtle::DevicePoint first{4.5, 5.75};
+    run.PolylineTo({&first, 1}, kInk);
     alone.DrawLine(4.25, 5.5, 4.5, 5.75, kInk);
     run.Resize(size.width, size.height, kBack);
     alone.Resize(size.width, size.height, kBack);
     for (const auto& [x0, y0, x1, y1] :
          {std::array{4.5, 5.75, 4.75, 5.25}, std::array{4.75, 5.25, 8.5, 2.5},
           std::array{8.5, 2.5, 8.25, 2.75}}) {
-      run.LineTo(x1, y1, kInk);
+      const turtle::DevicePoint to{x1, y1};
+      run.PolylineTo({&to, 1}, kInk);
       alone.DrawLine(x0, y0, x1, y1, kInk);
     }
     EXPECT_EQ(testing_support::HashPixels(run), testing_support::HashPixels(alone))

@@ -76,13 +76,10 @@ class Raster {
   }
 
   // The same for runs of segments, each starting where the one before ended: the raster keeps
-  // that point, the pen, and sorts it only once. MoveTo puts the pen down; LineTo draws from it
-  // as DrawLine would and leaves it at the segment's end; PolylineTo does so through each point
-  // in turn. Resizing keeps the pen where it is.
+  // that point, the pen, and sorts it only once. MoveTo puts the pen down; PolylineTo draws from
+  // it through each point in turn, as DrawLine would, and leaves it at the last. Resizing keeps
+  // the pen where it is.
   void MoveTo(double x, double y) noexcept;
-  void LineTo(double x, double y, std::uint32_t argb, int penWidth = 1) noexcept {
-    DrawFrom(pen_, x, y, argb, penWidth);
-  }
   void PolylineTo(std::span<const DevicePoint> points, std::uint32_t argb,
                   int penWidth = 1) noexcept;
 

@@ -29,13 +29,13 @@ void Turtle::DrawRun(std::size_t count) {
   const std::span<const WorldPoint> ends(run_.data(), count);
   if (canvas_ != nullptr) {
     canvas_->Polyline(start_, ends, PenColor);
-  } else {
-    for (const WorldPoint& end : ends) {
-      target_->Line(start_.x, start_.y, end.x, end.y, PenColor);
-      start_ = end;
-    }
+    start_ = ends.back();
+    return;
   }
-  start_ = ends.back();
+  for (const WorldPoint& end : ends) {
+    target_->Line(start_.x, start_.y, end.x, end.y, PenColor);
+    start_ = end;
+  }
 }
 
 const Turtle::Direction& Turtle::SecondOrComputed(DirectionSet& set, double heading) noexcept {
