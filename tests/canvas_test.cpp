@@ -206,22 +206,6 @@ TEST(CanvasTest, ARunOfSegmentsDrawsAsItsSegmentsDrawnAlone) {
   }
 }
 
-// A run longer than the canvas maps at once draws every one of its segments: a zigzag whose
-// every end shows, against the same segments through Line.
-TEST(CanvasTest, ALongRunDrawsEverySegment) {
-  const std::size_t count = 2 * Canvas::kEndsMappedAtOnce + 5;
-  Canvas run(static_cast<int>(2 * count + 4), 8), alone(static_cast<int>(2 * count + 4), 8);
-  std::vector<turtle::WorldPoint> ends;
-  for (std::size_t k = 1; k <= count; ++k) {
-    ends.push_back({2.0f * static_cast<float>(k) + 0.5f, (k % 2 == 0 ? 0.5f : 6.5f)});
-    const turtle::WorldPoint from = k == 1 ? turtle::WorldPoint{0.5f, 0.5f} : ends[k - 2];
-    alone.Line(from.x, from.y, ends.back().x, ends.back().y, kRed);
-  }
-  run.Polyline({0.5f, 0.5f}, ends, kRed);
-  EXPECT_EQ(testing_support::HashPixels(run.Image()), testing_support::HashPixels(alone.Image()));
-  EXPECT_EQ(run.Image().Pixel(static_cast<int>(2 * count), count % 2 == 0 ? 0 : 6), ToArgb32(kRed));
-}
-
 TEST(CanvasTest, ResizeKeepsPictureAndMapsTheWorldWindowOntoTheNewSize) {
   Canvas c = SweepCanvas(320, 220);
   c.Line(0, 0, 0, 0, kRed);

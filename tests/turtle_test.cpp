@@ -129,36 +129,6 @@ TEST(TurtleTest, RefreshCountCarriesAcrossPlacementsUntilReset) {
   EXPECT_EQ(target.refreshes, 1);
 }
 
-// A turtle made on a canvas calls it directly; one made on the same canvas seen only as a
-// LineTarget goes through the interface. Both must draw the same pixels in the pen colour and
-// hand the same rectangles to the screen at the same refresh points.
-TEST(TurtleTest, OnACanvasDrawsAndRefreshesAsThroughTheInterface) {
-  struct Rig {
-    turtle::Canvas canvas{64, 48};
-    std::vector<turtle::PixelRect> shown;
-    Rig() {
-      canvas.SetWorld(-8, 24, 24, 0);
-      canvas.SetRefreshHandler([this](const turtle::PixelRect& r) { shown.push_back(r); });
-      canvas.Image().TakeDirty();
-    }
-  } direct, through;
-  Turtle onCanvas(direct.canvas);
-  Turtle onInterface(static_cast<turtle::LineTarget&>(through.canvas));
-  for (Turtle* t : {&onCanvas, &onInterface}) {
-    t->PenColor = turtle::kYellow;
-    for (int i = 0; i < 250; ++i) {
-      t->Forward(0.05 * i);
-      t->Turn(i % 2 == 0 ? 93 : -41);
-    }
-  }
-  EXPECT_EQ(direct.shown.size(), 2u);
-  EXPECT_EQ(direct.shown, through.shown);
-  EXPECT_EQ(testing_support::HashPixels(direct.canvas.Image()),
-            testing_support::HashPixels(through.canvas.Image()));
-  EXPECT_GT(testing_support::CountPixels(direct.canvas.Image(), turtle::ToArgb32(turtle::kYellow)),
-            100);
-}
-
 // A walk must draw the segments, refresh after the ones and leave the turtle as the same moves
 // on the turtle do, from any count toward the refresh (a negative one lets a run fill up before
 // one comes), shorter and longer than one run; on a canvas, with the pixels and shown rectangles
